@@ -1,0 +1,49 @@
+// Free-form output: items laid out one after another in records of at most 80
+// columns; reals take 24 columns, integers 12, texts their length with one
+// blank before a text that starts a record; a statement with no items writes
+// a record holding one blank.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace voxmill {
+
+inline constexpr int free_form_record_width = 80;
+
+// One free-form output statement, appended to `out` record by record.
+class FreeFormStatement {
+public:
+    explicit FreeFormStatement(std::string& out);
+    ~FreeFormStatement();  // ends the statement (as end()) if end() was not called
+    FreeFormStatement(const FreeFormStatement&) = delete;
+    FreeFormStatement& operator=(const FreeFormStatement&) = delete;
+
+    FreeFormStatement& text(std::string_view text);
+    FreeFormStatement& integer(long long value);
+    FreeFormStatement& real(double value);
+    // Ends the last record with a line feed; an empty statement first gets its blank.
+    void end();
+
+private:
+    void make_room(int width);
+    std::string& out_;
+    int column_ = 0;
+    bool ended_ = false;
+};
+
+// A statement of one text: " text\n". With an empty text, the one-blank record.
+std::string free_form_line(std::string_view text = {});
+
+// The records of a free-form statement of `count` reals, values[i] / divisor
+// each: three 24-column fields to a record, the last record holding the rest.
+// Writes them to `out`, which must have room for real_records_size(count)
+// bytes, and returns the end of what was written. A long statement can be
+// written in pieces whose counts, but for the last, are multiples of 3.
+char* put_real_records(char* out, const double* values, std::size_t count, double divisor = 1.0) noexcept;
+
+// The number of bytes put_real_records writes for `count` values.
+std::size_t real_records_size(std::size_t count) noexcept;
+
+}  // namespace voxmill

@@ -1,0 +1,43 @@
+// A result file written through one large buffer. The records go to a temporary
+// file in the same directory, which replaces the file of the final name only
+// when everything was written and closed without error; so a failed run never
+// leaves a half-written result under that name.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace voxmill {
+
+class OutputFile {
+public:
+    // Creates the temporary file for `path`; throws Failure when it cannot.
+    explicit OutputFile(std::string path);
+    // Removes the temporary file unless commit() succeeded.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    void write(std::string_view bytes);
+
+    // Room for at least `size` bytes; advance(end) then marks what was written.
+    char* reserve(std::size_t size);
+    void advance(char* end);
+
+    // Writes what is buffered, closes the file and renames it to its final
+    // name; throws Failure, naming the file and the system's reason, on error.
+    void commit();
+
+private:
+    void flush();
+    std::string path_;
+    std::string temp_path_;
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t used_ = 0;
+};
+
+}  // namespace voxmill

@@ -1,0 +1,50 @@
+// A text file read record by record, through one buffer, with the number of
+// the line each record came from. A record ending in CR LF reads like one
+// ending in LF; the last record needs no line end.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace voxmill {
+
+class TextSource {
+public:
+    // Opens `path` for reading; throws Failure naming the file and the
+    // system's reason when it cannot be opened or is not a regular file.
+    explicit TextSource(std::string path);
+    ~TextSource();
+    TextSource(const TextSource&) = delete;
+    TextSource& operator=(const TextSource&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // The next record without its line end, valid until the next call; false
+    // at the end of the file. A record longer than max_record_length is a Failure.
+    bool next_record(std::string_view& record);
+
+    // The line number of the record last returned (0 before the first).
+    long line() const { return line_; }
+
+    // Starts again at line 1.
+    void rewind();
+
+    static constexpr std::size_t max_record_length = std::size_t{16} << 20;
+
+private:
+    bool fill();
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t begin_ = 0;  // first unread byte in buffer_
+    std::size_t end_ = 0;    // end of the bytes read into buffer_
+    bool at_eof_ = false;
+    long line_ = 0;
+};
+
+// Formatted input of a text field: Aw (width > 0) or A (width 0) into a
+// variable of `length` characters, from one record.
+std::string read_text_field(std::string_view record, std::size_t width, std::size_t length);
+
+}  // namespace voxmill

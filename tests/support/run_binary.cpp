@@ -1,0 +1,93 @@
+#include "support/run_binary.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace voxmill::testing {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd)
+{
+    ScratchDir capture;
+    const fs::path out_path = capture.path() / "stdout";
+    const fs::path err_path = capture.path() / "stderr";
+
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv{const_cast<char*>(VOXMILL_BINARY)};
+        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(VOXMILL_BINARY, argv.data());
+        _exit(127);
+    }
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+
+    RunResult result;
+    result.out = read_file(out_path);
+    result.err = read_file(err_path);
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    return result;
+}
+
+ScratchDir::ScratchDir()
+{
+    std::random_device seed;
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("voxmill-test-" + std::to_string(seed()));
+        if (fs::create_directory(path_)) return;
+    }
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+void ScratchDir::write(const std::string& name, const std::string& content) const
+{
+    std::ofstream out(path_ / name, std::ios::binary);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + (path_ / name).string());
+}
+
+std::string ScratchDir::read(const std::string& name) const { return read_file(path_ / name); }
+
+fs::path example(const std::string& relative) { return fs::path(VOXMILL_EXAMPLES) / relative; }
+
+std::string mask_cpu_time(std::string console)
+{
+    const std::string label = " CPU time (s): ";
+    const auto at = console.find(label);
+    if (at != std::string::npos && at + label.size() + 8 <= console.size())
+        console.replace(at + label.size(), 8, "   #.###");
+    return console;
+}
+
+}  // namespace voxmill::testing

@@ -1,0 +1,46 @@
+// Runs the built voxmill binary the way a user does and captures what it shows.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace voxmill::testing {
+
+struct RunResult {
+    std::string out;  // standard output
+    std::string err;  // standard error
+    int status = -1;  // exit status, or -1 when the process did not exit normally
+};
+
+// Runs voxmill with `args` in the directory `cwd`.
+RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".");
+
+// A fresh empty directory below the system's temporary folder, removed when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Writes `content` to the file `name` inside the directory.
+    void write(const std::string& name, const std::string& content) const;
+    // The whole content of the file `name` inside the directory.
+    std::string read(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// The whole content of a file.
+std::string read_file(const std::filesystem::path& path);
+
+// The path of a bundled example file, relative to the examples folder.
+std::filesystem::path example(const std::string& relative);
+
+// Replaces the seconds of the CPU time line with "#.###" so that outputs compare.
+std::string mask_cpu_time(std::string console);
+
+}  // namespace voxmill::testing
