@@ -2,6 +2,7 @@
 // record given as text, applied to a list of items.
 #pragma once
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,13 +23,20 @@ public:
     // The records that a write of `items` produces, each ended by a line feed.
     // When the items outlast the list, the record ends and the list starts again
     // (reversion); output stops at the first data descriptor that has no item.
+    // An item whose type does not suit its descriptor (A: text, I: integer,
+    // F: real) throws std::invalid_argument.
     std::string write(std::span<const FormatItem> items) const;
 
     // A formatted write into a text variable of `length` characters: the
     // record, blank-filled or cut to `length` (e.g. "(3I5)" for a grid line).
+    // Throws std::invalid_argument when the items would need a second record.
     std::string write_text(std::span<const FormatItem> items, std::size_t length) const;
 
 private:
+    // Appends the records to `out`; with `one_record`, reversion is an error
+    // and no line feed is written.
+    void write_records(std::string& out, std::span<const FormatItem> items, bool one_record) const;
+
     struct Descriptor {
         char kind;  // 'X', 'A', 'I' or 'F'
         int width;  // -1 where the descriptor has none (A, I0 is width 0)
