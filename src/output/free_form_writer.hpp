@@ -41,6 +41,8 @@ std::string free_form_line(std::string_view text = {});
 // Writes them to `out`, which must have room for real_records_size(count)
 // bytes, and returns the end of what was written. A long statement can be
 // written in pieces whose counts, but for the last, are multiples of 3.
+// A count of 0 writes nothing; a statement with no items at all is
+// FreeFormStatement's one-blank record.
 char* put_real_records(char* out, const double* values, std::size_t count, double divisor = 1.0) noexcept;
 
 // The number of bytes put_real_records writes for `count` values.

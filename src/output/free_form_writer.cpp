@@ -1,0 +1,105 @@
+#include "output/free_form_writer.hpp"
+
+#include "output/fixed_fields.hpp"
+#include "output/real_form.hpp"
+
+namespace voxmill {
+
+namespace {
+
+constexpr int integer_field_width = 12;
+constexpr std::size_t reals_per_record = 3;
+constexpr std::size_t full_record_size = reals_per_record * real_field_width + 1;
+
+}  // namespace
+
+FreeFormStatement::FreeFormStatement(std::string& out) : out_(out) {}
+
+FreeFormStatement::~FreeFormStatement()
+{
+    if (!ended_)
+        end();
+}
+
+FreeFormStatement& FreeFormStatement::text(std::string_view text)
+{
+    make_room(static_cast<int>(text.size()));
+    if (column_ == 0) {
+        out_ += ' ';
+        ++column_;
+    }
+    out_ += text;
+    column_ += static_cast<int>(text.size());
+    return *this;
+}
+
+FreeFormStatement& FreeFormStatement::integer(long long value)
+{
+    make_room(integer_field_width);
+    fields::integer(out_, value, integer_field_width);
+    column_ += integer_field_width;
+    return *this;
+}
+
+FreeFormStatement& FreeFormStatement::real(double value)
+{
+    make_room(real_field_width);
+    const std::size_t at = out_.size();
+    out_.resize(at + real_field_width);
+    put_real_field(out_.data() + at, value);
+    column_ += real_field_width;
+    return *this;
+}
+
+void FreeFormStatement::end()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    if (column_ == 0)
+        out_ += ' ';
+    out_ += '\n';
+}
+
+void FreeFormStatement::make_room(int width)
+{
+    if (column_ > 0 && free_form_record_width - column_ < width) {
+        out_ += '\n';
+        column_ = 0;
+    }
+}
+
+std::string free_form_line(std::string_view text)
+{
+    std::string line;
+    line.reserve(text.size() + 2);
+    line += ' ';
+    line += text;
+    line += '\n';
+    return line;
+}
+
+char* put_real_records(char* out, const double* values, std::size_t count, double divisor) noexcept
+{
+    const double* const full_end = values + count / reals_per_record * reals_per_record;
+    for (; values != full_end; values += reals_per_record) {
+        out = put_real_field(out, values[0] / divisor);
+        out = put_real_field(out, values[1] / divisor);
+        out = put_real_field(out, values[2] / divisor);
+        *out++ = '\n';
+    }
+    if (const std::size_t rest = count % reals_per_record; rest != 0) {
+        for (std::size_t i = 0; i < rest; ++i)
+            out = put_real_field(out, values[i] / divisor);
+        *out++ = '\n';
+    }
+    return out;
+}
+
+std::size_t real_records_size(std::size_t count) noexcept
+{
+    const std::size_t rest = count % reals_per_record;
+    return count / reals_per_record * full_record_size + (rest != 0 ? rest * real_field_width + 1 : 0);
+}
+
+}  // namespace voxmill

@@ -1,0 +1,107 @@
+#include "output/free_form_writer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "output/real_form.hpp"
+
+namespace voxmill {
+namespace {
+
+std::string reals_statement(const std::vector<double>& values)
+{
+    std::string out;
+    FreeFormStatement statement(out);
+    for (double v : values)
+        statement.real(v);
+    statement.end();
+    return out;
+}
+
+TEST(FreeFormStatement, RealsStandThreeToARecord)
+{
+    EXPECT_EQ(reals_statement({1, 2, 3, 4}),
+              "   1.00000000000000        2.00000000000000        3.00000000000000     \n"
+              "   4.00000000000000     \n");
+    const std::string seven = reals_statement({1, 2, 3, 4, 5, 6, 7});
+    EXPECT_EQ(seven.size(), 73u + 73u + 25u);
+    EXPECT_EQ(seven.substr(72, 1), "\n");
+    EXPECT_EQ(seven.substr(145, 1), "\n");
+    EXPECT_EQ(seven.substr(146), "   7.00000000000000     \n");
+}
+
+TEST(FreeFormStatement, TextsAndIntegers)
+{
+    std::string out;
+    FreeFormStatement(out).end();
+    EXPECT_EQ(out, " \n");
+
+    out.clear();
+    FreeFormStatement(out).text("abc");  // the destructor ends the statement
+    EXPECT_EQ(out, " abc\n");
+
+    out.clear();
+    FreeFormStatement(out).text("System name     = ").text("Fe bcc");
+    EXPECT_EQ(out, " System name     = Fe bcc\n");
+
+    // 12 species of 5 columns still fit behind the label (79 columns), 13 do not:
+    // the list then starts a record of its own, after one blank.
+    const std::string label = "Species         = ";
+    out.clear();
+    FreeFormStatement(out).text(label).text(std::string(60, 'x'));
+    EXPECT_EQ(out, " " + label + std::string(60, 'x') + "\n");
+    out.clear();
+    FreeFormStatement(out).text(label).text(std::string(65, 'x'));
+    EXPECT_EQ(out, " " + label + "\n " + std::string(65, 'x') + "\n");
+
+    out.clear();
+    FreeFormStatement statement(out);
+    for (long long i : {1, -23, 3, 4, 5, 6, 7})
+        statement.integer(i);
+    statement.end();
+    EXPECT_EQ(out, "           1         -23           3           4           5           6\n"
+                   "           7\n");
+
+    EXPECT_EQ(free_form_line("D O N E!"), " D O N E!\n");
+    EXPECT_EQ(free_form_line(), " \n");
+}
+
+TEST(RealRecords, MatchTheStatementOfReals)
+{
+    const std::vector<double> values = {0.0123, -2.5e-7, 1.0, 123.456, 1e15, 0.5, -0.5};
+    for (std::size_t count = 1; count <= values.size(); ++count) {
+        const std::vector<double> head(values.begin(), values.begin() + static_cast<long>(count));
+        std::string out(real_records_size(count), '?');
+        char* end = put_real_records(out.data(), head.data(), count);
+        EXPECT_EQ(end, out.data() + out.size()) << count;
+        EXPECT_EQ(out, reals_statement(head)) << count;
+    }
+    EXPECT_EQ(real_records_size(0), 0u);
+}
+
+TEST(RealRecords, PiecesAndDivisor)
+{
+    // 27.75 / 1080.4331 and 27.75 * (1 / 1080.4331) differ in the last digit.
+    const double divisor = 1080.4331;
+    const std::vector<double> values = {27.75, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
+    std::vector<double> divided;
+    for (double v : values)
+        divided.push_back(v / divisor);
+
+    std::string whole(real_records_size(values.size()), '?');
+    put_real_records(whole.data(), values.data(), values.size(), divisor);
+    EXPECT_EQ(whole, reals_statement(divided));
+    EXPECT_EQ(whole.substr(0, 24), "  2.568414462681679E-002");
+
+    // a statement written as 6 values and then 1
+    std::string pieces(whole.size(), '?');
+    char* end = put_real_records(pieces.data(), values.data(), 6, divisor);
+    end = put_real_records(end, values.data() + 6, 1, divisor);
+    EXPECT_EQ(end, pieces.data() + pieces.size());
+    EXPECT_EQ(pieces, whole);
+}
+
+}  // namespace
+}  // namespace voxmill

@@ -1,0 +1,137 @@
+#include "output/real_form.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace voxmill {
+namespace {
+
+std::string field(char* (*put)(char*, double) noexcept, double value)
+{
+    char out[real_field_width];
+    EXPECT_EQ(put(out, value), out + real_field_width);
+    return std::string(out, real_field_width);
+}
+
+struct Example {
+    double value;
+    const char* field;
+};
+
+// Both the fast path and the plain one must give these fields.
+const Example examples[] = {
+    // fixed form: 15 significant digits, F19.(15-s) and 5 blanks
+    {1.0, "   1.00000000000000     "},
+    {0.5, "  0.500000000000000     "},
+    {-0.5, " -0.500000000000000     "},
+    {123.456, "   123.456000000000     "},
+    {-123.456, "  -123.456000000000     "},
+    {999999999999999.0, "   999999999999999.     "},
+    {1.0 / 3, "  0.333333333333333     "},
+    {2.0 / 3, "  0.666666666666667     "},
+    {0.1 + 0.2, "  0.300000000000000     "},
+    {1.1 - 1.0, "  0.100000000000000     "},
+    {0.3 - 0.1, "  0.200000000000000     "},
+    // exponent form: 16 significant digits
+    {0.0123, "  1.230000000000000E-002"},
+    {0.0, "  0.000000000000000E+000"},
+    {-0.0, " -0.000000000000000E+000"},
+    {-2.5e-7, " -2.500000000000000E-007"},
+    {1e15, "  1.000000000000000E+015"},
+    {1.0 / 300, "  3.333333333333334E-003"},
+    {1e-300, "  1.000000000000000E-300"},
+    {-1e-300, " -1.000000000000000E-300"},
+    {5e-324, "  4.940656458412465E-324"},
+    {1.7e308, "  1.700000000000000E+308"},
+    {std::numeric_limits<double>::max(), "  1.797693134862316E+308"},
+    // the doubles nearest 1e-6 and 1e-7 lie below them and round up to them
+    {1e-6, "  1.000000000000000E-006"},
+    {1e-7, "  1.000000000000000E-007"},
+    // switch points: 0.1 - 0.5e-16 and 1e15 - 0.5
+    {0.1, "  0.100000000000000     "},
+    {0.09999999999999999, "  0.100000000000000     "},
+    {0.09999999999999995, "  0.100000000000000     "},
+    {0.09999999999999994, "  9.999999999999994E-002"},
+    {std::nextafter(0.01, 0.0), "  9.999999999999998E-003"},  // 15 digits carry, 16 do not
+    {999999999999999.375, "   999999999999999.     "},
+    {999999999999999.5, "  9.999999999999995E+014"},
+    {9.9999999999999999e14, "  1.000000000000000E+015"},
+    // carry into a new digit before the point
+    {std::nextafter(10.0, 0.0), "   10.0000000000000     "},
+    {std::nextafter(100000.0, 0.0), "   100000.000000000     "},
+    // exact decimal ties, rounded to even as std::to_chars does
+    {100000000000000.5, "   100000000000000.     "},
+    {100000000000001.5, "   100000000000002.     "},
+    {1000000000000000.5, "  1.000000000000000E+015"},
+    {1000000000000001.5, "  1.000000000000002E+015"},
+    {0x1p-24, "  5.960464477539062E-008"},  // 5.9604644775390625e-08
+    // not numbers
+    {std::numeric_limits<double>::infinity(), "                Infinity"},
+    {-std::numeric_limits<double>::infinity(), "               -Infinity"},
+    {std::numeric_limits<double>::quiet_NaN(), "                     NaN"},
+};
+
+TEST(RealForm, ExamplesByBothPaths)
+{
+    for (const Example& e : examples) {
+        EXPECT_EQ(field(put_real_field, e.value), e.field) << "fast path, " << e.value;
+        EXPECT_EQ(field(put_real_field_exact, e.value), e.field) << "exact path, " << e.value;
+    }
+}
+
+// The fast path must agree with the exact one byte for byte.
+void expect_same(double value)
+{
+    ASSERT_EQ(field(put_real_field, value), field(put_real_field_exact, value))
+        << std::hexfloat << value << std::defaultfloat << " = " << value;
+}
+
+TEST(RealForm, FastPathMatchesExactPathOnRandomValues)
+{
+    std::mt19937_64 random(20240611);
+    // any bit pattern: every magnitude, subnormals, infinities, NaN
+    for (int i = 0; i < 100'000; ++i)
+        expect_same(std::bit_cast<double>(random()));
+    // realistic grid values with full mantissas, around the range the fast path covers
+    std::uniform_real_distribution<double> log_magnitude(-32, 42);
+    for (int i = 0; i < 200'000; ++i)
+        expect_same((i % 2 ? -1 : 1) * std::pow(10.0, log_magnitude(random)) / 3.0);
+}
+
+TEST(RealForm, FastPathMatchesExactPathAtDecimalMidpoints)
+{
+    // Decimals of 16, 17 and 18 digits ending in 5: the ties of 15- and
+    // 16-digit rounding, and the doubles on either side of them.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 30'000; ++i) {
+        std::string text(1, static_cast<char>('1' + random() % 9));
+        text += '.';
+        for (int d = 0; d < 14 + i % 3; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        text += "5e" + std::to_string(static_cast<int>(random() % 70) - 32);
+        double v = 0;
+        std::from_chars(text.data(), text.data() + text.size(), v);
+        expect_same(v);
+        expect_same(std::nextafter(v, 0.0));
+        expect_same(std::nextafter(v, 1e300));
+    }
+    // the doubles around every power of ten
+    for (int e = -330; e <= 308; ++e) {
+        const std::string text = "1e" + std::to_string(e);
+        double v = 0;
+        std::from_chars(text.data(), text.data() + text.size(), v);
+        expect_same(v);
+        expect_same(std::nextafter(v, 0.0));
+        expect_same(std::nextafter(v, 1e300));
+    }
+}
+
+}  // namespace
+}  // namespace voxmill
