@@ -24,6 +24,7 @@ public:
     void write(std::string_view bytes);
 
     // Room for at least `size` bytes; advance(end) then marks what was written.
+    // The room stays valid until the next call of any other member.
     char* reserve(std::size_t size);
     void advance(char* end);
 
@@ -33,11 +34,14 @@ public:
 
 private:
     void flush();
+    // Writes all of `bytes`, calling write() again after an interruption or a short write.
+    void write_all(const char* bytes, std::size_t size);
     std::string path_;
     std::string temp_path_;
     int fd_ = -1;
     std::string buffer_;
     std::size_t used_ = 0;
+    bool committed_ = false;
 };
 
 }  // namespace voxmill
