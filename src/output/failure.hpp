@@ -23,6 +23,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A run refused in the error frame of the command line, with this reason
+// ("Grid dimensions of input files differ").
+class FramedRefusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Throws a Failure for line `line` of the file `file`.
 [[noreturn]] void fail_at(std::string_view file, long line, std::string_view what);
 

@@ -1,0 +1,65 @@
+#include "driver/console_texts.hpp"
+
+
+#include "output/format_list.hpp"
+#include "output/free_form_writer.hpp"
+
+namespace voxmill::texts {
+
+namespace {
+
+std::string lines(std::initializer_list<std::string_view> texts)
+{
+    std::string records;
+    for (const std::string_view text : texts) records += free_form_line(text);
+    return records;
+}
+
+}  // namespace
+
+std::string banner()
+{
+    return lines({"", "V O X M I L L", "Version 2.0 32/64-bit Intel Mac", "Last modified Nov 04, 2012 19:10 JST", ""});
+}
+
+std::string help()
+{
+    return lines({
+        "::: HELP :::",
+        "This program is to manipulate CHGCAR file(s) created by VASP calculation(s)",
+        "REQUIREMENTS:",
+        " VASP 4.x: POTCAR, PARCHG/CHGCAR file(s) from VASP calculation(s)",
+        " VASP 5.x: PARCHG/CHGCAR file(s) from VASP calculation(s)",
+        "USAGE:",
+        " voxmill -h                    : Display program help",
+        " voxmill -x file               : Split charge into up and down",
+        " voxmill -i file               : Get charge density on a plane",
+        " voxmill -s file               : Get spin density",
+        " voxmill -c file               : Get charge density",
+        " voxmill -ds file file1 file2  : Get spin density difference",
+        " voxmill -dc file file1 file2  : Get charge density difference",
+        "NOTES:",
+        " For charge/spin difference, the first file is CHGCAR of full system and",
+        " only information of this file is printed out.",
+        "EXAMPLES:",
+        " Get spin density from CHGCAR",
+        "   voxmill -s CHGCAR                   -> create SPNDEN.xsf & SPNDEN.vasp",
+        " Get charge density difference",
+        "   voxmill -dc CHGCAR CHGCAR1 CHGCAR2  -> create CHGDIFF.xsf & CHGDIFF.vasp",
+        "PLEASE CONTACT ME IF THERE IS ANY PROBLEM.",
+        "",
+    });
+}
+
+std::string error_frame(std::string_view reason)
+{
+    return lines({"::: ERROR :::", "Nothing has been done!", reason, "Please use -h option for more information", ""});
+}
+
+std::string completion(double cpu_seconds)
+{
+    return free_form_line() + format_record("(1X,A14,F8.3)", {"CPU time (s): ", cpu_seconds})
+           + lines({"D O N E! S U C C E S S F U L L Y", ""});
+}
+
+}  // namespace voxmill::texts

@@ -1,0 +1,96 @@
+#include "driver/mode_run.hpp"
+
+#include "driver/console_texts.hpp"
+#include "driver/cpu_time.hpp"
+#include "input/block_reader.hpp"
+#include "input/header_reader.hpp"
+#include "input/model.hpp"
+#include "ops/density.hpp"
+#include "ops/difference.hpp"
+#include "ops/plane.hpp"
+#include "ops/spin_split.hpp"
+#include "output/console.hpp"
+#include "output/failure.hpp"
+#include "output/report.hpp"
+
+namespace voxmill {
+
+namespace {
+
+// A file argument as an 80-character name whose trailing blanks are no part of it.
+std::string file_name(std::string_view argument)
+{
+    argument = argument.substr(0, text_length);
+    return std::string(argument.substr(0, argument.find_last_not_of(' ') + 1));
+}
+
+struct DensityPair {
+    DensityGrid CHG;
+    DensityGrid SPN;
+};
+
+// Reads one file: its header into `header`, its blocks into a charge and a spin grid.
+DensityPair read_density_file(const std::string& name, StructureHeader& header)
+{
+    iheader(name, header);
+    DensityPair grids{DensityGrid(header.NGRID), DensityGrid(header.NGRID)};
+    idata(name, header.NGRID, header.NBLOCKS, grids.CHG, grids.SPN);
+    return grids;
+}
+
+// Reads the main input file, which is always read last, and refuses a cell
+// whose volume is zero: its densities per volume would be undefined.
+DensityPair read_main_file(const std::string& name, StructureHeader& header)
+{
+    DensityPair grids = read_density_file(name, header);
+    if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
+    return grids;
+}
+
+bool is_difference(RunMode mode) { return mode == RunMode::ChargeDifference || mode == RunMode::SpinDifference; }
+
+void run_difference(RunMode mode, std::span<const std::string> args)
+{
+    StructureHeader header;
+    const DensityPair fragment1 = read_density_file(file_name(args[2]), header);
+    const DensityPair fragment2 = read_density_file(file_name(args[3]), header);
+    DensityPair full = read_main_file(file_name(args[1]), header);
+    for (const DensityPair* fragment : {&fragment1, &fragment2})
+        if (fragment->CHG.extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
+
+    iinfo(header, full.CHG, full.SPN);
+    const Fragments fragments{fragment1.CHG, fragment1.SPN, fragment2.CHG, fragment2.SPN};
+    density_difference(mode == RunMode::ChargeDifference ? DifferenceKind::Charge : DifferenceKind::Spin, header,
+                       full.CHG, full.SPN, fragments);
+}
+
+void run_single_file(RunMode mode, std::span<const std::string> args)
+{
+    StructureHeader header;
+    DensityPair grids = read_main_file(file_name(args[1]), header);
+    iinfo(header, grids.CHG, grids.SPN);
+
+    switch (mode) {
+    case RunMode::ChargeDensity: write_density("CHGDEN", header, grids.CHG); break;
+    case RunMode::SpinDensity: write_density("SPNDEN", header, grids.SPN); break;
+    case RunMode::SpinSplit: split_spin(header, grids.CHG, grids.SPN); break;
+    case RunMode::PlaneDensity: plane_density(header, grids.CHG); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void run_mode(RunMode mode, std::span<const std::string> args)
+{
+    const double start = process_cpu_seconds();
+    console::line(mode_line(mode));
+    // The grids live inside these calls, so they are released before the end time is read.
+    if (is_difference(mode))
+        run_difference(mode, args);
+    else
+        run_single_file(mode, args);
+    console::write(texts::completion(process_cpu_seconds() - start));
+}
+
+}  // namespace voxmill

@@ -1,0 +1,79 @@
+#include "input/block_reader.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "output/failure.hpp"
+#include "output/free_form_reader.hpp"
+#include "output/text_source.hpp"
+
+namespace voxmill {
+
+namespace {
+
+// A block starts after a line whose first 40 columns are the grid line text
+// followed by blanks only; whatever stands after column 40 does not matter.
+void find_block(TextSource& source, const std::string& grid_line, int block)
+{
+    std::string_view record;
+    while (source.next_record(record)) {
+        const std::string_view head = record.substr(0, 40);
+        if (head.substr(0, head.find_last_not_of(' ') + 1) == grid_line) return;
+    }
+    throw Failure(source.path() + ": unexpected end of file, expected the grid line \"" + grid_line
+                  + "\" of density block " + std::to_string(block));
+}
+
+std::string block_name(int block) { return "density block " + std::to_string(block); }
+
+void read_block(TextSource& source, const std::string& grid_line, int block, std::span<double> values)
+{
+    find_block(source, grid_line, block);
+    FreeFormRead(source).reals(values, block_name(block));
+}
+
+// Blocks 3 and 4 are read piece by piece and folded into the spin grid, which
+// already holds block 2: it ends up with sqrt((m1 m1 + m2 m2) + m3 m3) at each
+// point, evaluated in that order, without three grids for the components.
+void fold_magnetisation(TextSource& source, const std::string& grid_line, DensityGrid& SPN)
+{
+    constexpr std::size_t piece_size = 1 << 16;
+    std::vector<double> piece(piece_size);
+    for (const int block : {3, 4}) {
+        find_block(source, grid_line, block);
+        FreeFormRead values(source);
+        const std::string name = block_name(block);
+        for (std::size_t first = 0; first < SPN.size(); first += piece_size) {
+            const std::size_t count = std::min(piece_size, SPN.size() - first);
+            const std::span<double> component(piece.data(), count);
+            std::fill(component.begin(), component.end(), 0.0);  // values a slash leaves unread count as 0
+            values.reals(component, name);
+            double* spin = SPN.data() + first;
+            if (block == 3)
+                for (std::size_t p = 0; p < count; ++p) spin[p] = spin[p] * spin[p] + component[p] * component[p];
+            else
+                for (std::size_t p = 0; p < count; ++p) spin[p] = std::sqrt(spin[p] + component[p] * component[p]);
+        }
+    }
+}
+
+}  // namespace
+
+void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN)
+{
+    TextSource source(FNAME);
+    const std::string grid_line = grid_line_text(NGRID);
+
+    read_block(source, grid_line, 1, CHG.values());
+    switch (calc_type(NBLOCKS)) {
+    case CalcType::NonSpinPolarized: break;  // the spin grid keeps the zeros it was allocated with
+    case CalcType::SpinPolarized: read_block(source, grid_line, 2, SPN.values()); break;
+    case CalcType::NonCollinear:
+    case CalcType::Unrecognised:
+        read_block(source, grid_line, 2, SPN.values());
+        fold_magnetisation(source, grid_line, SPN);
+        break;
+    }
+}
+
+}  // namespace voxmill

@@ -1,0 +1,17 @@
+// The density blocks of a CHGCAR or PARCHG file, each found by the grid line
+// that stands before it.
+#pragma once
+
+#include <string>
+
+#include "input/model.hpp"
+
+namespace voxmill {
+
+// Reads the blocks of the file `FNAME` into the charge grid `CHG` and the spin
+// grid `SPN`, both allocated with the extents NGRID. What the spin grid holds
+// follows from the number of blocks: zeros for one block, block 2 for two, and
+// for any other count the length of the magnetisation vector (blocks 2 to 4).
+void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN);
+
+}  // namespace voxmill

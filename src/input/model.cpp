@@ -1,0 +1,68 @@
+#include "input/model.hpp"
+
+#include <limits>
+#include <new>
+
+#include "output/format_list.hpp"
+
+namespace voxmill {
+
+CalcType calc_type(int NBLOCKS)
+{
+    switch (NBLOCKS) {
+    case 1: return CalcType::NonSpinPolarized;
+    case 2: return CalcType::SpinPolarized;
+    case 4: return CalcType::NonCollinear;
+    default: return CalcType::Unrecognised;
+    }
+}
+
+std::string grid_line_text(const GridExtents& NGRID)
+{
+    const FormatItem items[] = {NGRID[0], NGRID[1], NGRID[2]};
+    std::string text = FormatList("(3I5)").write_text(items, text_length);
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::size_t point_count(const GridExtents& extents)
+{
+    std::size_t count = 1;
+    for (const int extent : extents) {
+        if (extent < 1) return 0;
+        count *= static_cast<std::size_t>(extent);  // three 31-bit factors fit in 64 bits
+    }
+    return count;
+}
+
+namespace {
+
+std::unique_ptr<double[]> allocate_zeros(std::size_t count)
+{
+    if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) throw std::bad_alloc();
+    return std::make_unique<double[]>(count);
+}
+
+}  // namespace
+
+DensityGrid::DensityGrid(const GridExtents& extents)
+    : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(size_))
+{
+}
+
+double triple_product(const std::array<Vector3, 3>& A)
+{
+    const Vector3& a1 = A[0];
+    const Vector3& a2 = A[1];
+    const Vector3& a3 = A[2];
+    return (a1[0] * (a2[1] * a3[2] - a2[2] * a3[1]) + a1[1] * (a2[2] * a3[0] - a2[0] * a3[2]))
+           + a1[2] * (a2[0] * a3[1] - a2[1] * a3[0]);
+}
+
+double cell_volume(const StructureHeader& header)
+{
+    const double s = header.SCALE;
+    return ((triple_product(header.A) * s) * s) * s;
+}
+
+}  // namespace voxmill

@@ -1,0 +1,105 @@
+#include "output/report.hpp"
+
+#include "output/console.hpp"
+#include "output/fixed_fields.hpp"
+#include "output/format_list.hpp"
+#include "output/free_form_writer.hpp"
+
+namespace voxmill {
+
+namespace {
+
+struct GridMeans {
+    double magnetization;
+    double total;
+    double up;
+    double down;
+};
+
+GridMeans grid_means(const DensityGrid& CHG, const DensityGrid& SPN)
+{
+    double charge = 0.0, spin = 0.0, sum_up = 0.0, sum_down = 0.0;
+    for (std::size_t p = 0; p < CHG.size(); ++p) {
+        charge += CHG[p];
+        spin += SPN[p];
+        sum_up += CHG[p] + SPN[p];
+        sum_down += CHG[p] - SPN[p];
+    }
+    const auto N = static_cast<double>(CHG.size());
+    return {spin / N, charge / N, (sum_up / N) * 0.5, (sum_down / N) * 0.5};
+}
+
+// Species names right-justified in 5 columns each, in texts of at most 15
+// names, so that no line of the report runs past 80 columns.
+std::vector<std::string> species_lists(const std::vector<std::string>& SPECS)
+{
+    constexpr std::size_t names_per_list = 15;
+    std::vector<std::string> lists;
+    for (std::size_t m = 0; m < SPECS.size(); ++m) {
+        if (m % names_per_list == 0) lists.emplace_back();
+        const std::string& name = SPECS[m];
+        const std::size_t first = name.find_first_not_of(' ');
+        fields::text(lists.back(), first == std::string::npos ? "" : std::string_view(name).substr(first), 5);
+    }
+    if (!lists.empty()) lists.back().erase(lists.back().find_last_not_of(' ') + 1);
+    return lists;
+}
+
+std::string without_trailing_blanks(std::string_view text) { return std::string(text.substr(0, text.find_last_not_of(' ') + 1)); }
+
+}  // namespace
+
+std::string information_report(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN)
+{
+    const GridMeans means = grid_means(CHG, SPN);
+    const double s = header.SCALE;
+
+    std::string report = free_form_line();
+    {
+        FreeFormStatement title(report);
+        title.text("System name     = ").text(without_trailing_blanks(header.SNAME));
+    }
+    {
+        FreeFormStatement species(report);
+        species.text("Species         = ");
+        for (const std::string& list : species_lists(header.SPECS)) species.text(list);
+    }
+    const FormatList count_line("(1X,A17,1X,I4)");
+    const FormatList figure_line("(1X,A17,1X,F8.3,1X,A11)");
+    const FormatList vector_line("(1X,A17,1X,F6.3,1X,F6.3,1X,F6.3)");
+    const auto counted = [&](std::string_view label, long long value) {
+        const FormatItem items[] = {label, value};
+        report += count_line.write(items);
+    };
+    const auto figure = [&](std::string_view label, double value, std::string_view unit) {
+        const FormatItem items[] = {label, value, unit};
+        report += figure_line.write(items);
+    };
+    const auto lattice_vector = [&](std::string_view label, const Vector3& a) {
+        const FormatItem items[] = {label, s * a[0], s * a[1], s * a[2]};
+        report += vector_line.write(items);
+    };
+
+    counted("Number species  = ", header.NSPEC);
+    counted("Number atoms    = ", header.NATOMS);
+    figure("Magnetization   = ", means.magnetization, "  magnetons");
+    figure("Total charge    = ", means.total, "  electrons");
+    figure("       ...up    = ", means.up, "  electrons");
+    figure("     ...down    = ", means.down, "  electrons");
+    figure("Scale const.    = ", s, "  angstroms");
+    figure("Unitcell volume = ", cell_volume(header), "angstroms^3");
+    lattice_vector("                  ", header.A[0]);
+    lattice_vector("Lattice vector  = ", header.A[1]);
+    lattice_vector("                  ", header.A[2]);
+    report += format_record("(1X,A17,2X,I3,A5,I3,A5,I3)", {"The FFT grid    = ", header.NGRID[0], "  x  ",
+                                                              header.NGRID[1], "  x  ", header.NGRID[2]});
+    report += free_form_line();
+    return report;
+}
+
+void iinfo(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN)
+{
+    console::write(information_report(header, CHG, SPN));
+}
+
+}  // namespace voxmill
