@@ -1,0 +1,176 @@
+// The structure header reader on small hand-written files: layouts, species
+// from the species line or POTCAR, counts, positions, grid and block count.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "input/header_reader.hpp"
+#include "output/failure.hpp"
+#include "support/run_binary.hpp"
+
+namespace voxmill::testing {
+namespace {
+
+// Runs in a scratch directory, where the reader looks for POTCAR.
+class HeaderReader : public ::testing::Test {
+protected:
+    HeaderReader() : previous_(std::filesystem::current_path()) { std::filesystem::current_path(dir_.path()); }
+    ~HeaderReader() override { std::filesystem::current_path(previous_); }
+
+    StructureHeader read(const std::string& content)
+    {
+        dir_.write("CHGCAR", content);
+        StructureHeader header;
+        iheader("CHGCAR", header);
+        return header;
+    }
+
+    ScratchDir dir_;
+    std::filesystem::path previous_;
+};
+
+const std::string cell =
+    "Test cell\n"
+    "   1.0\n"
+    "     4.0 0.0 0.0\n"
+    "     0.0 4.0 0.0\n"
+    "     0.0 0.0 4.0\n";
+
+std::string block(int values)
+{
+    std::string text;
+    for (int i = 0; i < values; ++i) text += " 0.10000000000E+01";
+    return text + "\n";
+}
+
+TEST(SpeciesLine, LabelsAreRunsBetweenSeparatorsInTheFirst40Columns)
+{
+    const struct {
+        std::string line;
+        std::vector<std::string> labels;
+    } cases[] = {
+        {"   Fe   O", {"Fe", "O"}},
+        {"Fe, O", {"Fe", "O"}},
+        {"Fe-pv", {"Fe", "pv"}},
+        {"Fe_pv O_h", {"Fe_pv", "O_h"}},
+        {"Fe/O", {"Fe/O"}},
+        {"Na!Cl?K:Br;I=F+H*He~Li#Be%B&C(N)O<P>S.Ar", {"Na", "Cl", "K", "Br", "I", "F", "H", "He", "Li", "Be", "B", "C", "N", "O", "P", "S", "Ar"}},
+        {std::string(36, ' ') + "Abcdef Xe", {"Abcd"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(specchg(c.line), c.labels) << '"' << c.line << '"';
+}
+
+TEST_F(HeaderReader, ReadsTheNewLayout)
+{
+    const StructureHeader header = read(cell + "   Fe   O\n  1 2\nDirect\n 0 0 0\n 0.5 0.5 0.5 extra\n 1.5 -2 1e1\n\n    2    1    1\n" + block(2));
+    EXPECT_EQ(header.VERSION, 1);
+    EXPECT_EQ(header.SNAME, "Test cell" + std::string(71, ' '));
+    EXPECT_EQ(header.SPECS, (std::vector<std::string>{"Fe", "O"}));
+    EXPECT_EQ(header.NSATOMS, (std::vector<int>{1, 2}));
+    EXPECT_EQ(header.NATOMS, 3);
+    ASSERT_EQ(header.COORD.size(), 3u);
+    EXPECT_EQ(header.COORD[1], (Vector3{0.5, 0.5, 0.5}));
+    EXPECT_EQ(header.COORD[2], (Vector3{1.5, -2.0, 10.0}));  // Cartesian or not, stored as written
+    EXPECT_EQ(header.NGRID, (GridExtents{2, 1, 1}));
+    EXPECT_EQ(header.NBLOCKS, 1);
+}
+
+TEST_F(HeaderReader, TakesSpeciesFromPotcarForTheOldLayout)
+{
+    dir_.write("POTCAR",
+               "   VRHFIN =Fe: d7 s1\n"
+               "   TITEL  = PAW_PBE Fe_pv 02Aug2007\n"
+               "   POMASS =   55.847; ZVAL   =    8.000\n"
+               "   TITEL\n"
+               " = PAW O\n"
+               "\n"
+               "   LEXCH  = PE\n"
+               "   TITEL  = PAW_PBE H 15Jun2001\n"
+               "   TITEL  = PAW_PBE C 08Apr2002\n");
+    std::string positions;
+    for (int k = 0; k < 6; ++k) positions += " 0 0 0\n";
+    const StructureHeader header = read(cell + "  1 2 3\nDirect\n" + positions + "\n    1    1    1\n" + block(1));
+    EXPECT_EQ(header.VERSION, 0);
+    // A group begins on a new line and may run over several; the TITEL line
+    // that completes the LEXCH group gives no label.
+    EXPECT_EQ(header.SPECS, (std::vector<std::string>{"Fe_pv", "O", "C"}));
+    EXPECT_EQ(header.NATOMS, 6);
+}
+
+TEST_F(HeaderReader, CountsGridLinesInTheFirst80Columns)
+{
+    const std::string head = cell + "Si\n 1\nDirect\n 0 0 0\n\n    1    1    2\n";
+    const std::string grid = "    1    1    2";
+    EXPECT_EQ(read(head + " 1 2\n").NBLOCKS, 1);
+    EXPECT_EQ(read(head + " 1 2\n" + grid + " after\n 1 2\n" + std::string(65, 'x') + grid + "\n").NBLOCKS, 3);
+    EXPECT_EQ(read(head + std::string(66, 'x') + grid + "\n").NBLOCKS, 1);
+    // Other spacing gives the dimensions but no grid line to count.
+    const StructureHeader spaced = read(cell + "Si\n 1\nDirect\n 0 0 0\n\n 1 1 2\n 1 2\n");
+    EXPECT_EQ(spaced.NGRID, (GridExtents{1, 1, 2}));
+    EXPECT_EQ(spaced.NBLOCKS, 0);
+}
+
+TEST_F(HeaderReader, ReadsNoPositionsForNoAtoms)
+{
+    const StructureHeader header = read(cell + "Si\n 0\nDirect\nskipped line\n    1    1    1\n 5\n");
+    EXPECT_EQ(header.NATOMS, 0);
+    EXPECT_TRUE(header.COORD.empty());
+    EXPECT_EQ(header.NGRID, (GridExtents{1, 1, 1}));
+}
+
+TEST_F(HeaderReader, RefusesWhatItCannotHold)
+{
+    const struct {
+        std::string name;
+        std::string content;
+        std::string potcar;
+        std::string message;
+    } cases[] = {
+        {"atoms", cell + "Si O\n 250 251\nDirect\n", "", "CHGCAR has 501 atoms; at most 500 are supported"},
+        {"species", cell + " 1\nDirect\n", [] {
+             std::string potcar;
+             for (int m = 0; m < 101; ++m) potcar += " TITEL = PAW X\n";
+             return potcar;
+         }(), "CHGCAR has 101 species; at most 100 are supported"},
+        {"potcar", cell + " 1\nDirect\n", "", "POTCAR does not exist!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir_.path() / "POTCAR");
+        if (!c.potcar.empty()) dir_.write("POTCAR", c.potcar);
+        try {
+            read(c.content);
+            ADD_FAILURE() << "not refused";
+        } catch (const Refusal& refusal) {
+            EXPECT_EQ(std::string(refusal.what()), c.message);
+        }
+    }
+}
+
+TEST_F(HeaderReader, NamesFileAndLineOfMalformedInput)
+{
+    const struct {
+        std::string name;
+        std::string content;
+        std::string message;
+    } cases[] = {
+        {"short file", "title\n 1.0\n", "CHGCAR:2: unexpected end of file, expected the lines of the cell"},
+        {"scale", "title\n one\n 1 0 0\n 0 1 0\n 0 0 1\nSi\n", "CHGCAR:2: expected the scaling factor, found \"one\""},
+        {"negative count", cell + "Si\n -1\nDirect\n", "CHGCAR:7: expected the number of atoms of species 1, found -1"},
+        {"zero grid", cell + "Si\n 1\nDirect\n 0 0 0\n\n    0   40   40\n", "CHGCAR:11: expected grid dimensions of at least 1, found 0 40 40"},
+        {"missing position", cell + "Si\n 2\nDirect\n 0 0 0\n", "unexpected end of file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            read(c.content);
+            ADD_FAILURE() << "no failure";
+        } catch (const Failure& failure) {
+            EXPECT_NE(std::string(failure.what()).find(c.message), std::string::npos) << failure.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace voxmill::testing
