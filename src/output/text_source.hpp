@@ -33,7 +33,9 @@ public:
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:
-    bool fill();
+    // Moves the unread bytes to the front and reads more after them, or notes
+    // the end of the file.
+    void fill();
     std::string path_;
     int fd_ = -1;
     std::string buffer_;
