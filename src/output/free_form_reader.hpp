@@ -27,6 +27,10 @@ public:
     // that is not a value of the item's type. `what` names the item in the
     // message ("expected the number of atoms of species 2, found ...").
     FreeFormRead& integer(int& item, std::string_view what = "an integer");
+    // A real takes an exponent after E, e, D or d, or a signed one with no
+    // letter at all, as VASP writes three-digit exponents ("-.30233300000-128").
+    // Infinity, NaN and values beyond the range of a double are refused; values
+    // too small for it become subnormal or zero.
     FreeFormRead& real(double& item, std::string_view what = "a real number");
     // A text item, bare or quoted, cut or blank-filled to `length` characters.
     FreeFormRead& text(std::string& item, std::size_t length);
@@ -39,9 +43,24 @@ public:
     bool try_text(std::string& item, std::size_t length);
 
 private:
-    // opaque state of the statement: current record, position, pending repeat,
-    // whether a slash ended it
-    struct State;
+    // What the next item receives.
+    enum class Next { value, null, end_of_statement, end_of_file };
+
+    // Finds the next item's value and leaves it in token_.
+    Next next(bool text);
+    bool take_record();
+    double to_real(std::string_view token, std::string_view what);
+    [[noreturn]] void fail_token(std::string_view what, std::string_view token, std::string_view note = {}) const;
+    [[noreturn]] void fail_end_of_file(std::string_view detail) const;
+
+    TextSource& source_;
+    const char* pos_ = nullptr;  // next unread character of the current record
+    const char* end_ = nullptr;  // end of the current record
+    std::string_view token_;     // the value being read, also that of a pending repeat
+    long repeats_ = 0;           // further items that get token_, or a null value
+    bool repeat_null_ = false;
+    bool after_comma_ = true;    // a comma now is a null value; so it is at the start
+    std::string scratch_;        // a real rewritten into the form from_chars takes
 };
 
 }  // namespace voxmill

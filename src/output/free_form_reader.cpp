@@ -1,0 +1,366 @@
+#include "output/free_form_reader.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "output/failure.hpp"
+
+namespace voxmill {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool ends_value(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
+
+// Adds the digits from `p` on to `mantissa`, eight at a time where it can.
+const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        while (last - p >= 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, p, 8);
+            if ((((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) != 0) break;
+            // Eight ASCII digits to their value in three multiplications.
+            chunk -= 0x3030303030303030;
+            chunk = chunk * 10 + (chunk >> 8);
+            chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
+                     ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
+            mantissa = mantissa * 100000000 + static_cast<std::uint32_t>(chunk);
+            p += 8;
+        }
+    }
+    for (; p != last && is_digit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    return p;
+}
+
+// Converts a real of at most 19 digits whose value is an integer times or
+// divided by a power of ten up to 1e22, as every value VASP writes is: both
+// are exact doubles, so one correctly rounded operation gives the nearest
+// double. Takes the token as convert_real does.
+bool convert_plain_real(const char*& first, const char* last, double& value)
+{
+    static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (p != last && (*p == '-' || *p == '+')) ++p;
+    std::uint64_t mantissa = 0;
+    const char* const digits = p;
+    p = take_digits(p, last, mantissa);
+    long scale = 0;
+    long digit_count = p - digits;
+    if (p != last && *p == '.') {
+        const char* const fraction = ++p;
+        p = take_digits(p, last, mantissa);
+        scale = fraction - p;
+        digit_count += p - fraction;
+    }
+    if (digit_count == 0 || digit_count > 19) return false;
+    if (p != last && !ends_value(*p)) {
+        const bool letter = *p == 'E' || *p == 'e' || *p == 'D' || *p == 'd';
+        if (letter) ++p;
+        else if (*p != '+' && *p != '-') return false;
+        const bool exponent_negative = p != last && *p == '-';
+        if (p != last && (*p == '-' || *p == '+')) ++p;
+        const char* const exponent_digits = p;
+        long exponent = 0;
+        for (; p != last && is_digit(*p) && p - exponent_digits < 4; ++p) exponent = exponent * 10 + (*p - '0');
+        if (p == exponent_digits || (p != last && !ends_value(*p))) return false;
+        scale += exponent_negative ? -exponent : exponent;
+    }
+    if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    const double magnitude = scale < 0 ? static_cast<double>(mantissa) / powers_of_ten[-scale]
+                                       : static_cast<double>(mantissa) * powers_of_ten[scale];
+    value = negative ? -magnitude : magnitude;
+    first = p;
+    return true;
+}
+
+// The quick ways to a real: plain values as VASP writes them, then whatever
+// from_chars takes but Infinity and NaN. Takes the token when it ends at
+// `last` or at a separator; false, with `first` unmoved, for anything else.
+bool convert_real(const char*& first, const char* last, double& value)
+{
+    if (convert_plain_real(first, last, value)) return true;
+    double converted;
+    const auto [after, error] = std::from_chars(first, last, converted);
+    if (error != std::errc{} || (after != last && !ends_value(*after)) || !std::isfinite(converted)) return false;
+    value = converted;
+    first = after;
+    return true;
+}
+
+// Rewrites a real into the form from_chars takes: no '+' sign, the exponent
+// after "e" whether the file wrote E, e, D, d or no letter. False when the
+// token is no real at all.
+bool normalise_real(std::string_view token, std::string& out)
+{
+    out.clear();
+    std::size_t i = 0;
+    const std::size_t n = token.size();
+    if (i < n && (token[i] == '+' || token[i] == '-')) {
+        if (token[i] == '-') out += '-';
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < n && is_digit(token[i]); ++i, ++digits) out += token[i];
+    if (i < n && token[i] == '.') {
+        out += token[i++];
+        for (; i < n && is_digit(token[i]); ++i, ++digits) out += token[i];
+    }
+    if (digits == 0) return false;
+    if (i == n) return true;
+    const char marker = token[i];
+    if (marker == 'E' || marker == 'e' || marker == 'D' || marker == 'd')
+        ++i;
+    else if (marker != '+' && marker != '-')
+        return false;
+    out += 'e';
+    if (i < n && (token[i] == '+' || token[i] == '-')) out += token[i++];
+    const std::size_t first = i;
+    for (; i < n && is_digit(token[i]); ++i) out += token[i];
+    return i > first && i == n;
+}
+
+// A token as a message shows it: long ones cut.
+std::string shown(std::string_view token)
+{
+    constexpr std::size_t longest = 40;
+    if (token.size() <= longest) return std::string(token);
+    return std::string(token.substr(0, longest)) + "...";
+}
+
+// The characters of a text token: a quoted string loses its delimiters and
+// keeps one of each doubled delimiter; an unclosed one runs to the record end.
+std::string text_of(std::string_view token)
+{
+    if (token.empty() || (token[0] != '\'' && token[0] != '"')) return std::string(token);
+    const char delimiter = token[0];
+    std::string text;
+    for (std::size_t i = 1; i < token.size(); ++i) {
+        if (token[i] == delimiter) {
+            if (i + 1 == token.size() || token[i + 1] != delimiter) break;
+            ++i;
+        }
+        text += token[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+FreeFormRead::FreeFormRead(TextSource& source) : source_(source) {}
+
+bool FreeFormRead::take_record()
+{
+    std::string_view record;
+    if (!source_.next_record(record)) return false;
+    pos_ = record.data();
+    end_ = pos_ + record.size();
+    return true;
+}
+
+FreeFormRead::Next FreeFormRead::next(bool text)
+{
+    if (repeats_ > 0) {
+        --repeats_;
+        return repeat_null_ ? Next::null : Next::value;
+    }
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (pos_ == end_) {
+            if (!take_record()) return Next::end_of_file;
+        } else if (*pos_ == ',') {
+            ++pos_;
+            if (after_comma_) return Next::null;
+            after_comma_ = true;
+        } else if (*pos_ == '/') {
+            // Left in place, the slash ends every later item of the statement too.
+            return Next::end_of_statement;
+        } else {
+            break;
+        }
+    }
+    after_comma_ = false;
+
+    // "r*value" gives r copies of the value, "r*" alone r null values.
+    const char* star = std::find_if_not(pos_, end_, is_digit);
+    if (star != pos_ && star != end_ && *star == '*') {
+        long count = 0;
+        const auto [stop, error] = std::from_chars(pos_, star, count);
+        if (error != std::errc{} || count == 0)
+            fail_token("a repeat count", {pos_, static_cast<std::size_t>(std::find_if(star, end_, ends_value) - pos_)});
+        pos_ = star + 1;
+        repeats_ = count - 1;
+        repeat_null_ = pos_ == end_ || ends_value(*pos_);
+        if (repeat_null_) return Next::null;
+    }
+
+    const char* stop = nullptr;
+    if (text && (*pos_ == '\'' || *pos_ == '"')) {
+        const char delimiter = *pos_;
+        stop = pos_ + 1;
+        for (;;) {
+            stop = std::find(stop, end_, delimiter);
+            if (stop == end_) break;
+            ++stop;
+            if (stop == end_ || *stop != delimiter) break;
+            ++stop;
+        }
+    } else {
+        stop = std::find_if(pos_, end_, ends_value);
+    }
+    token_ = {pos_, static_cast<std::size_t>(stop - pos_)};
+    pos_ = stop;
+    return Next::value;
+}
+
+FreeFormRead& FreeFormRead::integer(int& item, std::string_view what)
+{
+    switch (next(false)) {
+    case Next::value: {
+        const char* first = token_.data();
+        const char* const last = first + token_.size();
+        // from_chars takes a '-' but no '+'.
+        if (last - first > 1 && *first == '+' && is_digit(first[1])) ++first;
+        int value = 0;
+        const auto [stop, error] = std::from_chars(first, last, value);
+        if (stop != last || error == std::errc::invalid_argument) fail_token(what, token_);
+        if (error != std::errc{}) fail_token(what, token_, " (out of range)");
+        item = value;
+        break;
+    }
+    case Next::null:
+    case Next::end_of_statement:
+        break;
+    case Next::end_of_file:
+        fail_end_of_file(", expected " + std::string(what));
+    }
+    return *this;
+}
+
+double FreeFormRead::to_real(std::string_view token, std::string_view what)
+{
+    const char* first = token.data();
+    double value = 0;
+    if (convert_real(first, token.data() + token.size(), value)) return value;
+
+    // The slow way: a value with many digits and a '+' sign, a D exponent or
+    // no exponent letter, a value out of range, or no real at all.
+    if (!normalise_real(token, scratch_)) fail_token(what, token);
+    const char* const end = scratch_.data() + scratch_.size();
+    if (std::from_chars(scratch_.data(), end, value).ec == std::errc::result_out_of_range) {
+        // from_chars does not say which way; strtod gives infinity or a tiny value.
+        value = std::strtod(scratch_.c_str(), nullptr);
+        if (std::isinf(value)) fail_token(what, token, " (out of range)");
+    }
+    return value;
+}
+
+FreeFormRead& FreeFormRead::real(double& item, std::string_view what)
+{
+    switch (next(false)) {
+    case Next::value:
+        item = to_real(token_, what);
+        break;
+    case Next::null:
+    case Next::end_of_statement:
+        break;
+    case Next::end_of_file:
+        fail_end_of_file(", expected " + std::string(what));
+    }
+    return *this;
+}
+
+FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what)
+{
+    double* out = items.data();
+    double* const stop = out + items.size();
+    while (out != stop) {
+        if (repeats_ == 0) {
+            // Values and blanks, record after record: the body of every density
+            // block. Anything else (a comma, a slash, a repeat, a form that
+            // needs rewriting, an error) leaves for the general way below.
+            const double* const first_out = out;
+            const char* p = pos_;
+            const char* end = end_;
+            while (out != stop) {
+                while (p != end && is_blank(*p)) ++p;
+                if (p != end) {
+                    if (!convert_real(p, end, *out)) break;
+                    ++out;
+                } else if (take_record()) {
+                    p = pos_;
+                    end = end_;
+                } else {
+                    break;
+                }
+            }
+            pos_ = p;
+            if (out != first_out) after_comma_ = false;
+            if (out == stop) break;
+        }
+        switch (next(false)) {
+        case Next::value: {
+            // A repeat ("27000*0.0") is converted once.
+            const double value = to_real(token_, "a real number");
+            *out++ = value;
+            for (; repeats_ > 0 && out != stop; --repeats_) *out++ = value;
+            break;
+        }
+        case Next::null:
+            ++out;
+            break;
+        case Next::end_of_statement:
+            return *this;
+        case Next::end_of_file:
+            fail_end_of_file(" while reading " + std::string(what) + " (" + std::to_string(out - items.data()) + " of " +
+                             std::to_string(items.size()) + " values read)");
+        }
+    }
+    return *this;
+}
+
+bool FreeFormRead::try_text(std::string& item, std::size_t length)
+{
+    switch (next(true)) {
+    case Next::value:
+        item = text_of(token_);
+        item.resize(length, ' ');
+        return true;
+    case Next::null:
+    case Next::end_of_statement:
+        return true;
+    case Next::end_of_file:
+        break;
+    }
+    return false;
+}
+
+FreeFormRead& FreeFormRead::text(std::string& item, std::size_t length)
+{
+    if (!try_text(item, length)) fail_end_of_file(", expected a text");
+    return *this;
+}
+
+void FreeFormRead::fail_token(std::string_view what, std::string_view token, std::string_view note) const
+{
+    fail_at(source_.path(), source_.line(),
+            "expected " + std::string(what) + ", found \"" + shown(token) + "\"" + std::string(note));
+}
+
+void FreeFormRead::fail_end_of_file(std::string_view detail) const
+{
+    // The last line of the file tells where it stops short; an empty file has none.
+    const std::string what = "unexpected end of file" + std::string(detail);
+    if (source_.line() == 0) throw Failure(source_.path() + ": " + what);
+    fail_at(source_.path(), source_.line(), what);
+}
+
+}  // namespace voxmill

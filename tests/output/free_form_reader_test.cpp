@@ -1,0 +1,206 @@
+#include "output/free_form_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "output/failure.hpp"
+#include "support/run_binary.hpp"
+
+namespace voxmill {
+namespace {
+
+// A file named CHGCAR with the given content, opened as a source.
+struct Input {
+    explicit Input(const std::string& content) : source((dir.write("CHGCAR", content), path())) {}
+    std::string path() const { return (dir.path() / "CHGCAR").string(); }
+    // The first text of the next record: where the next statement starts.
+    std::string next_text()
+    {
+        std::string text;
+        return FreeFormRead(source).try_text(text, 4) ? text : "<end of file>";
+    }
+    testing::ScratchDir dir;
+    TextSource source;
+};
+
+std::string failure_of(auto&& action)
+{
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+TEST(FreeFormRead, FillsIntegersFromRecordsAndSkipsTheRest)
+{
+    const struct {
+        std::string content;
+        std::vector<int> values;  // items start as -1, which a null value keeps
+    } cases[] = {
+        {"   48   48   96", {48, 48, 96}},          {"48\n48 96", {48, 48, 96}},
+        {"48\n\n \t\n48 96 7 8", {48, 48, 96}},     {"1 , 2 ,3,", {1, 2, 3}},
+        {"1\t2\t\t3", {1, 2, 3}},                   {"1\r\n2 3\r", {1, 2, 3}},
+        {"+5 -0 007", {5, 0, 7}},                   {"2147483647 -2147483648 0", {2147483647, -2147483648, 0}},
+        {"1,,3", {1, -1, 3}},                       {"1, ,3", {1, -1, 3}},
+        {"1,\n,3", {1, -1, 3}},                     {" \n ,2,3", {-1, 2, 3}},
+        {"1\n,3 4", {1, 3, 4}},                     {"3*7", {7, 7, 7}},
+        {"1 4*9", {1, 9, 9}},                       {"2*,5", {-1, -1, 5}},
+        {"2* 5", {-1, -1, 5}},                      {"1/2 3", {1, -1, -1}},
+        {"1 2*/ 3", {1, -1, -1}},                   {"/", {-1, -1, -1}},
+    };
+    for (const auto& c : cases) {
+        Input input(c.content + "\nnext\n");
+        std::vector<int> values(3, -1);
+        FreeFormRead(input.source).integer(values[0]).integer(values[1]).integer(values[2]);
+        EXPECT_EQ(values, c.values) << c.content;
+        EXPECT_EQ(input.next_text(), "next") << c.content;
+    }
+}
+
+TEST(FreeFormRead, ReadsTexts)
+{
+    const struct {
+        std::string content;
+        std::size_t length;
+        std::vector<std::string> texts;  // items start as "x"s, which a null value keeps
+    } cases[] = {
+        {"Direct configuration= 1", 80, {"Direct" + std::string(74, ' ')}},
+        {"   TITEL  = PAW_PBE Ga_d 06Sep2000", 5, {"TITEL", "=    ", "PAW_P", "Ga_d "}},
+        {"abc,def/ghi", 3, {"abc", "def", "xxx"}},
+        {"'a b'\t\"c,d\" 'it''s' \"\"\"\"", 4, {"a b ", "c,d ", "it's", "\"   "}},
+        {"'open ended", 12, {"open ended  "}},
+        {"2*Fe O '' ,, x", 2, {"Fe", "Fe", "O ", "  ", "xx", "x "}},
+    };
+    for (const auto& c : cases) {
+        Input input(c.content);
+        FreeFormRead read(input.source);
+        for (const auto& expected : c.texts) {
+            std::string text(c.length, 'x');
+            read.text(text, c.length);
+            EXPECT_EQ(text, expected) << c.content;
+        }
+    }
+}
+
+TEST(FreeFormRead, ReadsRealsInEveryForm)
+{
+    const struct {
+        std::string token;
+        double value;
+    } cases[] = {
+        {"0.52918E+00", 0.52918}, {"-12", -12.0}, {".5", 0.5}, {"5.", 5.0}, {"1.0D-3", 1e-3}, {"1.0d-3", 1e-3},
+        {"2e3", 2e3}, {"+1.5", 1.5}, {"+.5E+1", 5.0}, {"0.5-100", 0.5e-100}, {"1.0+3", 1000.0},
+        {"-.30233300000-128", -.302333e-128}, {"-.76001653512E-02", -.76001653512e-2}, {"1e308", 1e308},
+        {"1.7976931348623157D308", 1.7976931348623157e308}, {"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {"2.5D-310", 2.5e-310}, {"1e-400", 0.0}, {"-1-400", -0.0}, {"18446744073709551616", 18446744073709551616.0},
+        {"0.000000000000000000001", 1e-21},
+    };
+    for (const auto& c : cases) {
+        Input input(" " + c.token + " \n");
+        double value = 7;
+        FreeFormRead(input.source).real(value);
+        EXPECT_EQ(value, c.value) << c.token;
+        EXPECT_EQ(std::signbit(value), std::signbit(c.value)) << c.token;
+    }
+}
+
+TEST(FreeFormRead, NamesTheFileLineAndTokenItCannotRead)
+{
+    const std::string nines(400, '9');
+    const struct {
+        std::string token;
+        std::string message;  // after "CHGCAR:2: expected "
+    } cases[] = {
+        {"0.5x", "a real number, found \"0.5x\""},     {"1.2.3", "a real number, found \"1.2.3\""},
+        {"E5", "a real number, found \"E5\""},         {"-", "a real number, found \"-\""},
+        {"1e", "a real number, found \"1e\""},         {"1+", "a real number, found \"1+\""},
+        {"--1", "a real number, found \"--1\""},       {"0x10", "a real number, found \"0x10\""},
+        {"Infinity", "a real number, found \"Infinity\""}, {"NaN", "a real number, found \"NaN\""},
+        {"1e400", "a real number, found \"1e400\" (out of range)"},
+        {"-1D400", "a real number, found \"-1D400\" (out of range)"},
+        {nines, "a real number, found \"" + nines.substr(0, 40) + "...\" (out of range)"},
+        {"3*0.5x", "a real number, found \"0.5x\""},   {"0*5", "a repeat count, found \"0*5\""},
+        {"i 1.5", "the count, found \"1.5\""},         {"i +-5", "the count, found \"+-5\""},
+        {"i 2147483648", "the count, found \"2147483648\" (out of range)"},
+    };
+    for (const auto& c : cases) {
+        const bool integer = c.token.starts_with("i ");
+        Input input("first\n 1 " + c.token.substr(integer ? 2 : 0) + "\n");
+        input.next_text();
+        FreeFormRead read(input.source);
+        double values[2];
+        int count = 0;
+        EXPECT_EQ(failure_of([&] { integer ? read.integer(count).integer(count, "the count") : read.reals(values, "block"); }),
+                  input.path() + ":2: expected " + c.message);
+    }
+}
+
+TEST(FreeFormRead, ReportsTheEndOfTheFileAtItsLastLine)
+{
+    Input block("1 2 3\n4 5\n");
+    std::vector<double> values(10);
+    EXPECT_EQ(failure_of([&] { FreeFormRead(block.source).reals(values, "density block 2"); }),
+              block.path() + ":2: unexpected end of file while reading density block 2 (5 of 10 values read)");
+
+    Input counts("7\n\n");
+    int count = 0;
+    EXPECT_EQ(failure_of([&] { FreeFormRead(counts.source).integer(count).integer(count, "the number of atoms of species 2"); }),
+              counts.path() + ":2: unexpected end of file, expected the number of atoms of species 2");
+    EXPECT_EQ(count, 7);
+
+    Input empty("");
+    std::string text;
+    EXPECT_EQ(failure_of([&] { FreeFormRead(empty.source).text(text, 4); }), empty.path() + ": unexpected end of file, expected a text");
+    EXPECT_FALSE(FreeFormRead(empty.source).try_text(text, 4));
+
+    Input slashed("1 2 /");  // the slash ends the statement before the end of the file
+    EXPECT_EQ(failure_of([&] { FreeFormRead(slashed.source).reals(values, "density block 1"); }), "no failure");
+}
+
+TEST(FreeFormRead, FillsRealsWithNullsRepeatsAndASlash)
+{
+    Input input("1,2\n3*4 2*\n5,,6 ,7\n\n8 /9\nnext\n");
+    std::vector<double> values(12, -1);
+    FreeFormRead read(input.source);
+    read.reals(std::span(values).first(4), "block").reals(std::span(values).subspan(4), "block");
+    EXPECT_EQ(values, (std::vector<double>{1, 2, 4, 4, 4, -1, -1, 5, -1, 6, 7, 8}));
+    double after_slash = -1;
+    read.reals(values, "block").real(after_slash);
+    EXPECT_EQ(after_slash, -1);
+    EXPECT_EQ(input.next_text(), "next");
+}
+
+TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
+{
+    // VASP's forms, " 0.xxxE+yy", " -.xxxE-yy" and three-digit exponents with
+    // no letter, and shortest round-trip forms, over several buffer refills.
+    std::mt19937_64 random(20240611);
+    std::string content;
+    std::vector<double> expected;
+    char vasp[40];
+    char plain[40];
+    for (int n = 0; n < 200000; ++n) {
+        const auto digits = static_cast<unsigned long long>(random() % 100000000000);
+        const int exponent = static_cast<int>(n % 2 == 0 ? random() % 21 - 15 : random() % 639 - 330);
+        const char* sign = random() % 2 == 1 ? "-" : "0";
+        std::snprintf(plain, sizeof plain, "%s.%011lluE%+03d", sign, digits, exponent);
+        std::snprintf(vasp, sizeof vasp, std::abs(exponent) < 100 ? "%s.%011lluE%+03d" : "%s.%011llu%+04d", sign, digits, exponent);
+        if (n % 10 == 9) std::snprintf(vasp, sizeof vasp, "%.17g", std::ldexp(static_cast<double>(digits), exponent % 40));
+        content += std::string(" ") + vasp + (n % 5 == 4 ? "\n" : "");
+        expected.push_back(std::strtod(n % 10 == 9 ? vasp : plain, nullptr));
+    }
+    Input input(content);
+    std::vector<double> values(expected.size());
+    FreeFormRead(input.source).reals(values, "density block 1");
+    for (std::size_t i = 0; i < values.size(); ++i) ASSERT_EQ(values[i], expected[i]) << "value " << i + 1;
+}
+
+}  // namespace
+}  // namespace voxmill
