@@ -47,7 +47,7 @@ void fold_magnetisation(TextSource& source, const std::string& grid_line, Densit
             const std::size_t count = std::min(piece_size, SPN.size() - first);
             const std::span<double> component(piece.data(), count);
             std::fill(component.begin(), component.end(), 0.0);  // values a slash leaves unread count as 0
-            values.reals(component, name);
+            values.reals(component, name, SPN.size());
             double* spin = SPN.data() + first;
             if (block == 3)
                 for (std::size_t p = 0; p < count; ++p) spin[p] = spin[p] * spin[p] + component[p] * component[p];

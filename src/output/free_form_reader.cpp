@@ -278,7 +278,7 @@ FreeFormRead& FreeFormRead::real(double& item, std::string_view what)
     return *this;
 }
 
-FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what)
+FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what, std::size_t total)
 {
     double* out = items.data();
     double* const stop = out + items.size();
@@ -320,10 +320,12 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
         case Next::end_of_statement:
             return *this;
         case Next::end_of_file:
-            fail_end_of_file(" while reading " + std::string(what) + " (" + std::to_string(out - items.data()) + " of " +
-                             std::to_string(items.size()) + " values read)");
+            fail_end_of_file(" while reading " + std::string(what) + " ("
+                             + std::to_string(reals_read_ + static_cast<std::size_t>(out - items.data())) + " of "
+                             + std::to_string(total == 0 ? reals_read_ + items.size() : total) + " values read)");
         }
     }
+    reals_read_ += items.size();
     return *this;
 }
 

@@ -36,8 +36,9 @@ public:
     FreeFormRead& text(std::string& item, std::size_t length);
     // Reals in storage order, as many as `items` holds; the hot path of a block.
     // `what` names the values for a message at the end of the file, which also
-    // says how many were read ("density block 2").
-    FreeFormRead& reals(std::span<double> items, std::string_view what);
+    // says how many were read ("density block 2 (1200 of 27000 values read)").
+    // A run read piece by piece, in several calls, passes its `total` size.
+    FreeFormRead& reals(std::span<double> items, std::string_view what, std::size_t total = 0);
 
     // Like text(), but returns false instead of failing at the end of the file.
     bool try_text(std::string& item, std::size_t length);
@@ -60,7 +61,8 @@ private:
     long repeats_ = 0;           // further items that get token_, or a null value
     bool repeat_null_ = false;
     bool after_comma_ = true;    // a comma now is a null value; so it is at the start
-    std::string scratch_;        // a real rewritten into the form from_chars takes
+    std::string scratch_;
+    std::size_t reals_read_ = 0;  // by earlier reals() calls of this statement        // a real rewritten into the form from_chars takes
 };
 
 }  // namespace voxmill
