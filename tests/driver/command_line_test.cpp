@@ -2,26 +2,11 @@
 // console output, byte for byte, and the exit status.
 #include <gtest/gtest.h>
 
+#include "support/expected_console.hpp"
 #include "support/run_binary.hpp"
 
 namespace voxmill::testing {
 namespace {
-
-const std::string banner =
-    " \n"
-    " V O X M I L L\n"
-    " Version 2.0 32/64-bit Intel Mac\n"
-    " Last modified Nov 04, 2012 19:10 JST\n"
-    " \n";
-
-std::string frame(const std::string& reason)
-{
-    return " ::: ERROR :::\n"
-           " Nothing has been done!\n"
-           " " + reason + "\n"
-           " Please use -h option for more information\n"
-           " \n";
-}
 
 const std::string help_text =
     " ::: HELP :::\n"
@@ -96,7 +81,7 @@ TEST(CommandLine, PrintsBannerThenHelpOrTheRightErrorFrame)
             EXPECT_EQ(result.out, banner + help_text);
             EXPECT_EQ(result.status, 0);
         } else {
-            EXPECT_EQ(result.out, banner + frame(c.reason));
+            EXPECT_EQ(result.out, banner + error_frame(c.reason));
             EXPECT_EQ(result.status, 2);
         }
         EXPECT_EQ(result.err, "");
