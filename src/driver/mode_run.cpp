@@ -38,15 +38,12 @@ DensityPair read_density_file(const std::string& name, StructureHeader& header)
     return grids;
 }
 
-// Reads the main input file, which is always read last. The modes that write
-// grid files refuse a cell whose volume is zero: its densities per cubic bohr
-// would be undefined. The plane profile has no such check and writes the
-// infinite or undefined values as they come out.
-DensityPair read_main_file(RunMode mode, const std::string& name, StructureHeader& header)
+// Reads the main input file, which is always read last, and refuses a cell
+// whose volume is zero: its densities per volume would be undefined.
+DensityPair read_main_file(const std::string& name, StructureHeader& header)
 {
     DensityPair grids = read_density_file(name, header);
-    if (mode != RunMode::PlaneDensity && cell_volume(header) == 0.0)
-        throw Refusal(name + " has a cell of zero volume");
+    if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
     return grids;
 }
 
@@ -57,7 +54,7 @@ void run_difference(RunMode mode, std::span<const std::string> args)
     StructureHeader header;
     const DensityPair fragment1 = read_density_file(file_name(args[2]), header);
     const DensityPair fragment2 = read_density_file(file_name(args[3]), header);
-    DensityPair full = read_main_file(mode, file_name(args[1]), header);
+    DensityPair full = read_main_file(file_name(args[1]), header);
     for (const DensityPair* fragment : {&fragment1, &fragment2})
         if (fragment->CHG.extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
 
@@ -70,7 +67,7 @@ void run_difference(RunMode mode, std::span<const std::string> args)
 void run_single_file(RunMode mode, std::span<const std::string> args)
 {
     StructureHeader header;
-    DensityPair grids = read_main_file(mode, file_name(args[1]), header);
+    DensityPair grids = read_main_file(file_name(args[1]), header);
     iinfo(header, grids.CHG, grids.SPN);
 
     switch (mode) {
