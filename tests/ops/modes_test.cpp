@@ -70,8 +70,6 @@ const std::vector<ModeCase>& mode_cases()
         {"old-layout/s", {"-s", "CHGCAR"}, bundled("old-layout")},
         {"old-layout/i", {"-i", "CHGCAR"}, bundled("old-layout")},
         {"left-handed/i", {"-i", "CHGCAR"}, {{"CHGCAR", input("left-handed.chgcar")}}},
-        // A cell of zero volume: the profile is written with its divisions by zero.
-        {"flat-cell/i", {"-i", "CHGCAR"}, {{"CHGCAR", input("flat-cell.chgcar")}}},
         // Two non-spin-polarised fragments of the spin-polarised Fe cell.
         {"spin-fragments/dc", {"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"},
          three(spin, input("fe-origin.chgcar"), input("fe-centre.chgcar"))},
@@ -194,9 +192,12 @@ TEST(Modes, RefusedRunsWriteNothingAndLeaveEarlierResults)
         // The full system is read last, so both fragments are read before it is missed.
         {{"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}},
          " Get charge density difference\n" + fragments_read + " ERROR: CHGCAR does not exist!\n \n"},
-        // The grid files would hold densities per zero volume.
+        // Densities per zero volume would be infinite or undefined.
         {{"-c", "CHGCAR"}, {{"CHGCAR", input("flat-cell.chgcar")}},
          " Get charge density\n" + reading("CHGCAR", "non-spin polarized") +
+             " ERROR: CHGCAR has a cell of zero volume\n \n"},
+        {{"-i", "CHGCAR"}, {{"CHGCAR", input("flat-cell.chgcar")}},
+         " Get charge density on a plane\n" + reading("CHGCAR", "non-spin polarized") +
              " ERROR: CHGCAR has a cell of zero volume\n \n"},
         {{"-ds", "CHGCAR", "CHGCAR1", "CHGCAR2"}, three(input("flat-cell.chgcar"), fragment, fragment),
          " Get spin density difference\n" + fragments_read + reading("CHGCAR", "non-spin polarized") +
