@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "input/block_reader.hpp"
-#include "output/failure.hpp"
+#include "support/failure_of.hpp"
 #include "support/run_binary.hpp"
 
 namespace voxmill::testing {
@@ -70,12 +70,8 @@ TEST(BlockReader, ReportsMissingAndTruncatedBlocks)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            read_blocks(c.content, c.NBLOCKS);
-            ADD_FAILURE() << "no failure";
-        } catch (const Failure& failure) {
-            EXPECT_NE(std::string(failure.what()).find(c.message), std::string::npos) << failure.what();
-        }
+        const std::string message = failure_of([&] { read_blocks(c.content, c.NBLOCKS); });
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
     }
 }
 

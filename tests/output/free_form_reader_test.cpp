@@ -10,9 +10,12 @@
 
 #include "output/failure.hpp"
 #include "support/run_binary.hpp"
+#include "support/failure_of.hpp"
 
 namespace voxmill {
 namespace {
+
+using testing::failure_of;
 
 // A file named CHGCAR with the given content, opened as a source.
 struct Input {
@@ -27,16 +30,6 @@ struct Input {
     testing::ScratchDir dir;
     TextSource source;
 };
-
-std::string failure_of(auto&& action)
-{
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 TEST(FreeFormRead, FillsIntegersFromRecordsAndSkipsTheRest)
 {

@@ -6,9 +6,12 @@
 
 #include "output/failure.hpp"
 #include "support/run_binary.hpp"
+#include "support/failure_of.hpp"
 
 namespace voxmill {
 namespace {
+
+using testing::failure_of;
 
 // Every record of a file, each behind its line number.
 std::vector<std::string> records_of(TextSource& source)
@@ -17,16 +20,6 @@ std::vector<std::string> records_of(TextSource& source)
     std::string_view record;
     while (source.next_record(record)) records.push_back(std::to_string(source.line()) + ":" + std::string(record));
     return records;
-}
-
-std::string failure_of(auto&& action)
-{
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
 }
 
 TEST(TextSource, SplitsRecordsAtLineEnds)
