@@ -4,8 +4,8 @@
 
 Every ```console block of the README is a session: lines beginning with "$ "
 are commands, the lines up to the next command are their output (standard
-output and standard error). Each block runs in its own copy of the examples
-folder, under sh, with voxmill first on PATH. The CPU time is the one figure
+output and standard error). Each block runs in its own copy of the examples'
+input files, under sh, with voxmill first on PATH. The CPU time is the one figure
 that may differ.
 """
 
@@ -51,7 +51,8 @@ failures = 0
 for number, (line, steps) in enumerate(sessions(readme.read_text())):
     cwd = scratch / f"session-{number}"
     shutil.rmtree(cwd, ignore_errors=True)
-    shutil.copytree(examples, cwd / "examples")
+    # Only the inputs: a checkout may hold results of earlier runs, as the README's first command leaves.
+    shutil.copytree(examples, cwd / "examples", ignore=shutil.ignore_patterns("*.xsf", "*.vasp", "CHGPLANE"))
     outputs = run(steps, cwd)
     if len(outputs) != len(steps):
         failures += 1
