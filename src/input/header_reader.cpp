@@ -1,5 +1,7 @@
 #include "input/header_reader.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -127,6 +129,32 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
                         + std::to_string(header.NGRID[1]) + " " + std::to_string(header.NGRID[2]));
 }
 
+// Refuses a grid that the file cannot hold, before a grid is allocated for it.
+// Every value takes at least two bytes, a digit and a separator, and the file
+// holds a block for each grid line counted, at least one and at most the four
+// that are read. A free-form repeat ("8000*0.0") could stand for many values in
+// a few bytes, but VASP never writes one; such a file is refused as well, so
+// that a few bytes can never claim gigabytes of memory.
+void refuse_grid_beyond_file(const TextSource& source, long line, const StructureHeader& header)
+{
+    const auto [NGX, NGY, NGZ] = header.NGRID;
+    const std::string grid = "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ);
+    std::uint64_t points = 0;
+    if (__builtin_mul_overflow(static_cast<std::uint64_t>(NGX), static_cast<std::uint64_t>(NGY), &points)
+        || __builtin_mul_overflow(points, static_cast<std::uint64_t>(NGZ), &points))
+        fail_at(source.path(), line, grid + " has more points than a 64-bit count can hold");
+
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(source.path(), error);
+    if (error) return;  // the file was just opened as a regular file; its size is no less than its blocks
+    const auto blocks = static_cast<std::uint64_t>(std::clamp(header.NBLOCKS, 1, 4));
+    if (points <= bytes / 2 / blocks) return;
+    std::string values = std::to_string(points) + " values";
+    if (blocks > 1) values += " in each of " + std::to_string(blocks) + " blocks";
+    fail_at(source.path(), line,
+            grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold");
+}
+
 // Counts the lines that hold the grid line text anywhere in their first 80 columns.
 int count_blocks(TextSource& source, const std::string& grid_line)
 {
@@ -183,8 +211,10 @@ void iheader(const std::string& FNAME, StructureHeader& header)
     read_atom_counts(source, FNAME, header);
     read_positions(source, header);
     read_grid_dimensions(source, header);
+    const long grid_line_number = source.line();
 
     header.NBLOCKS = count_blocks(source, grid_line_text(header.NGRID));
+    refuse_grid_beyond_file(source, grid_line_number, header);
     print_calc_type(calc_type(header.NBLOCKS));
 }
 
