@@ -23,14 +23,21 @@ constexpr std::size_t label_columns = 40;
 
 void require_existence(const std::string& name)
 {
-    if (!std::filesystem::exists(name)) throw Refusal(name + " does not exist!");
+    // Only a name that surely names nothing is refused here; any other trouble
+    // (a loop of symbolic links, a search permission) is left to the opening,
+    // which reports the system's reason.
+    std::error_code error;
+    if (std::filesystem::symlink_status(name, error).type() == std::filesystem::file_type::not_found)
+        throw Refusal(name + " does not exist!");
 }
 
 std::string next_text_line(TextSource& source, std::string_view what)
 {
     std::string_view record;
-    if (!source.next_record(record))
+    if (!source.next_record(record)) {
+        if (source.line() == 0) throw Failure(source.path() + ": the file is empty");
         fail_at(source.path(), source.line(), "unexpected end of file, expected " + std::string(what));
+    }
     return read_text_field(record, label_columns, text_length);
 }
 
