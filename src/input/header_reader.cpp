@@ -115,7 +115,8 @@ void read_atom_counts(TextSource& source, const std::string& name, StructureHead
 void read_positions(TextSource& source, StructureHeader& header)
 {
     std::string coordinate_mode;
-    FreeFormRead(source).text(coordinate_mode, text_length);
+    if (!FreeFormRead(source).try_text(coordinate_mode, text_length))
+        fail_at(source.path(), source.line(), "unexpected end of file, expected the coordinate mode");
     header.COORD.assign(static_cast<std::size_t>(header.NATOMS), Vector3{});
     for (std::size_t k = 0; k < header.COORD.size(); ++k) {
         const std::string what = "the position of atom " + std::to_string(k + 1);
