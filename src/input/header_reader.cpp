@@ -27,7 +27,7 @@ void require_existence(const std::string& name)
     // (a loop of symbolic links, a search permission) is left to the opening,
     // which reports the system's reason.
     std::error_code error;
-    if (std::filesystem::symlink_status(name, error).type() == std::filesystem::file_type::not_found)
+    if (std::filesystem::status(name, error).type() == std::filesystem::file_type::not_found)
         throw Refusal(name + " does not exist!");
 }
 

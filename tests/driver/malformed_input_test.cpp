@@ -97,6 +97,10 @@ TEST(MalformedInput, InputThatIsNoReadableFile)
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, c.err);
     }
+    fs::create_symlink("nowhere", dir.path() / "dangling");
+    const RunResult dangling = run_voxmill({"-c", "dangling"}, dir.path());
+    EXPECT_EQ(dangling.status, 1);
+    EXPECT_TRUE(dangling.out.ends_with(" ERROR: dangling does not exist!\n \n")) << dangling.out;
 }
 
 TEST(MalformedInput, FileCutInItsStructurePart)
