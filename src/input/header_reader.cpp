@@ -1,5 +1,7 @@
 #include "input/header_reader.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -21,14 +23,21 @@ constexpr std::size_t label_columns = 40;
 
 void require_existence(const std::string& name)
 {
-    if (!std::filesystem::exists(name)) throw Refusal(name + " does not exist!");
+    // Only a name that surely names nothing is refused here; any other trouble
+    // (a loop of symbolic links, a search permission) is left to the opening,
+    // which reports the system's reason.
+    std::error_code error;
+    if (std::filesystem::status(name, error).type() == std::filesystem::file_type::not_found)
+        throw Refusal(name + " does not exist!");
 }
 
 std::string next_text_line(TextSource& source, std::string_view what)
 {
     std::string_view record;
-    if (!source.next_record(record))
+    if (!source.next_record(record)) {
+        if (source.line() == 0) throw Failure(source.path() + ": the file is empty");
         fail_at(source.path(), source.line(), "unexpected end of file, expected " + std::string(what));
+    }
     return read_text_field(record, label_columns, text_length);
 }
 
@@ -106,7 +115,8 @@ void read_atom_counts(TextSource& source, const std::string& name, StructureHead
 void read_positions(TextSource& source, StructureHeader& header)
 {
     std::string coordinate_mode;
-    FreeFormRead(source).text(coordinate_mode, text_length);
+    if (!FreeFormRead(source).try_text(coordinate_mode, text_length))
+        fail_at(source.path(), source.line(), "unexpected end of file, expected the coordinate mode");
     header.COORD.assign(static_cast<std::size_t>(header.NATOMS), Vector3{});
     for (std::size_t k = 0; k < header.COORD.size(); ++k) {
         const std::string what = "the position of atom " + std::to_string(k + 1);
@@ -125,6 +135,32 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
             fail_at(source.path(), source.line(),
                     "expected grid dimensions of at least 1, found " + std::to_string(header.NGRID[0]) + " "
                         + std::to_string(header.NGRID[1]) + " " + std::to_string(header.NGRID[2]));
+}
+
+// Refuses a grid that the file cannot hold, before a grid is allocated for it.
+// Every value takes at least two bytes, a digit and a separator, and the file
+// holds a block for each grid line counted, at least one and at most the four
+// that are read. A free-form repeat ("8000*0.0") could stand for many values in
+// a few bytes, but VASP never writes one; such a file is refused as well, so
+// that a few bytes can never claim gigabytes of memory.
+void refuse_grid_beyond_file(const TextSource& source, long line, const StructureHeader& header)
+{
+    const auto [NGX, NGY, NGZ] = header.NGRID;
+    const std::string grid = "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ);
+    std::uint64_t points = 0;
+    if (__builtin_mul_overflow(static_cast<std::uint64_t>(NGX), static_cast<std::uint64_t>(NGY), &points)
+        || __builtin_mul_overflow(points, static_cast<std::uint64_t>(NGZ), &points))
+        fail_at(source.path(), line, grid + " has more points than a 64-bit count can hold");
+
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(source.path(), error);
+    if (error) return;  // the file was just opened as a regular file; its size is no less than its blocks
+    const auto blocks = static_cast<std::uint64_t>(std::clamp(header.NBLOCKS, 1, 4));
+    if (points <= bytes / 2 / blocks) return;
+    std::string values = std::to_string(points) + " values";
+    if (blocks > 1) values += " in each of " + std::to_string(blocks) + " blocks";
+    fail_at(source.path(), line,
+            grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold");
 }
 
 // Counts the lines that hold the grid line text anywhere in their first 80 columns.
@@ -183,8 +219,10 @@ void iheader(const std::string& FNAME, StructureHeader& header)
     read_atom_counts(source, FNAME, header);
     read_positions(source, header);
     read_grid_dimensions(source, header);
+    const long grid_line_number = source.line();
 
     header.NBLOCKS = count_blocks(source, grid_line_text(header.NGRID));
+    refuse_grid_beyond_file(source, grid_line_number, header);
     print_calc_type(calc_type(header.NBLOCKS));
 }
 

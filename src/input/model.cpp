@@ -30,7 +30,10 @@ std::size_t point_count(const GridExtents& extents)
     std::size_t count = 1;
     for (const int extent : extents) {
         if (extent < 1) return 0;
-        count *= static_cast<std::size_t>(extent);  // three 31-bit factors fit in 64 bits
+        // Three 31-bit factors can exceed 64 bits: such a count saturates, and
+        // no allocation of that many values can succeed.
+        if (__builtin_mul_overflow(count, static_cast<std::size_t>(extent), &count))
+            return std::numeric_limits<std::size_t>::max();
     }
     return count;
 }

@@ -43,7 +43,8 @@ CalcType calc_type(int NBLOCKS);
 // text that stands before every density block, without trailing blanks.
 std::string grid_line_text(const GridExtents& NGRID);
 
-// The number of points of a grid, or 0 for extents below 1.
+// The number of points of a grid, 0 for extents below 1, the largest size_t
+// when the count does not fit one.
 std::size_t point_count(const GridExtents& extents);
 
 // One density block on the FFT mesh: NGX x NGY x NGZ values in file order (i

@@ -128,12 +128,23 @@ bool normalise_real(std::string_view token, std::string& out)
     return i > first && i == n;
 }
 
-// A token as a message shows it: long ones cut.
+// A token as a message shows it: long ones cut, and bytes that are no
+// printable ASCII as \xNN, so that binary garbage cannot upset the terminal.
 std::string shown(std::string_view token)
 {
     constexpr std::size_t longest = 40;
-    if (token.size() <= longest) return std::string(token);
-    return std::string(token.substr(0, longest)) + "...";
+    std::string text;
+    for (const char c : token.substr(0, longest)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f) {
+            text += c;
+        } else {
+            static constexpr char hex[] = "0123456789abcdef";
+            text += {'\\', 'x', hex[byte >> 4], hex[byte & 15]};
+        }
+    }
+    if (token.size() > longest) text += "...";
+    return text;
 }
 
 // The characters of a text token: a quoted string loses its delimiters and

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "output/failure.hpp"
+#include "output/interrupts.hpp"
 
 namespace voxmill {
 
@@ -40,13 +41,20 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
     const std::size_t slash = path_.rfind('/');
     const std::size_t name_at = slash == std::string::npos ? 0 : slash + 1;
     temp_path_ = path_.substr(0, name_at) + "." + path_.substr(name_at) + ".XXXXXX";
-    fd_ = ::mkstemp(temp_path_.data());
+    {
+        // Created and registered as one step, so that a signal cannot leave it behind.
+        const interrupts::Deferred deferred;
+        fd_ = ::mkstemp(temp_path_.data());
+        if (fd_ >= 0)
+            interrupt_slot_ = interrupts::register_temporary(temp_path_.c_str());
+    }
     if (fd_ < 0)
         fail_writing(path_);
     if (::fchmod(fd_, new_file_mode()) != 0) {
         const int error = errno;
         ::close(fd_);
         ::unlink(temp_path_.c_str());
+        interrupts::clear_temporary(interrupt_slot_);
         fd_ = -1;
         errno = error;
         fail_writing(path_);
@@ -60,6 +68,7 @@ OutputFile::~OutputFile()
         ::close(fd_);
     if (!committed_)
         ::unlink(temp_path_.c_str());
+    interrupts::clear_temporary(interrupt_slot_);
 }
 
 void OutputFile::write(std::string_view bytes)

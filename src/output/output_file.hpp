@@ -42,6 +42,7 @@ private:
     std::string buffer_;
     std::size_t used_ = 0;
     bool committed_ = false;
+    int interrupt_slot_ = -1;  // where a signal finds the temporary file to remove
 };
 
 }  // namespace voxmill

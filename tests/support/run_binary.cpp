@@ -1,9 +1,11 @@
 #include "support/run_binary.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -23,15 +25,30 @@ std::string read_file(const fs::path& path)
     return content.str();
 }
 
-RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd)
-{
-    ScratchDir capture;
-    const fs::path out_path = capture.path() / "stdout";
-    const fs::path err_path = capture.path() / "stderr";
+namespace {
 
-    const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
+// The folder that receives a process's standard output and error.
+fs::path capture_folder()
+{
+    std::string pattern = (fs::temp_directory_path() / "voxmill-capture-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+    return pattern;
+}
+
+}  // namespace
+
+VoxmillProcess::VoxmillProcess(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
+    : capture_(capture_folder())
+{
+    const fs::path out_path = capture_ / "stdout";
+    const fs::path err_path = capture_ / "stderr";
+    std::vector<char*> argv{const_cast<char*>(VOXMILL_BINARY)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
         const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int in = open("/dev/null", O_RDONLY);
@@ -39,20 +56,45 @@ RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd)
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        std::vector<char*> argv{const_cast<char*>(VOXMILL_BINARY)};
-        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
+        if (options.file_size_limit > 0) {
+            const rlimit limit{options.file_size_limit, options.file_size_limit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+        }
+        // The signals a test sends act as they would from a shell.
+        for (const int signal : {SIGINT, SIGTERM, SIGXFSZ}) ::signal(signal, SIG_DFL);
         execv(VOXMILL_BINARY, argv.data());
         _exit(127);
     }
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
+}
 
+VoxmillProcess::~VoxmillProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    fs::remove_all(capture_, ignored);
+}
+
+void VoxmillProcess::send(int signal) const { kill(pid_, signal); }
+
+RunResult VoxmillProcess::wait()
+{
+    int wait_status = 0;
+    waitpid(pid_, &wait_status, 0);
+    pid_ = -1;
     RunResult result;
-    result.out = read_file(out_path);
-    result.err = read_file(err_path);
+    result.out = read_file(capture_ / "stdout");
+    result.err = read_file(capture_ / "stderr");
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
     return result;
+}
+
+RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
+{
+    return VoxmillProcess(args, cwd, options).wait();
 }
 
 ScratchDir::ScratchDir()

@@ -11,10 +11,38 @@ struct RunResult {
     std::string out;  // standard output
     std::string err;  // standard error
     int status = -1;  // exit status, or -1 when the process did not exit normally
+    int signal = 0;   // the signal that ended the process, if one did
+};
+
+struct RunOptions {
+    // A file-size limit in bytes (RLIMIT_FSIZE, as "ulimit -f" sets), or 0 for none.
+    // SIGXFSZ keeps its default action, as a shell leaves it.
+    unsigned long file_size_limit = 0;
 };
 
 // Runs voxmill with `args` in the directory `cwd`.
-RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".");
+RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".",
+                      const RunOptions& options = {});
+
+// A voxmill process running in the background, for tests that signal it.
+// Reaped, killed first if need be, when the object goes.
+class VoxmillProcess {
+public:
+    VoxmillProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                   const RunOptions& options = {});
+    ~VoxmillProcess();
+    VoxmillProcess(const VoxmillProcess&) = delete;
+    VoxmillProcess& operator=(const VoxmillProcess&) = delete;
+
+    // Sends `signal` to the process.
+    void send(int signal) const;
+    // Waits for the end of the process and returns what it showed.
+    RunResult wait();
+
+private:
+    std::filesystem::path capture_;
+    int pid_ = -1;
+};
 
 // A fresh empty directory below the system's temporary folder, removed when the object goes.
 class ScratchDir {

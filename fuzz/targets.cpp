@@ -1,0 +1,211 @@
+#include "targets.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/run.hpp"
+#include "input/header_reader.hpp"
+#include "output/failure.hpp"
+#include "output/free_form_reader.hpp"
+#include "output/text_source.hpp"
+
+namespace voxmill::fuzz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One scratch directory for the whole process, removed at its end.
+const fs::path& scratch_dir()
+{
+    static const fs::path dir = [] {
+        std::string pattern = (fs::temp_directory_path() / "voxmill-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(scratch_dir(), ignored);
+        });
+        return fs::path(pattern);
+    }();
+    return dir;
+}
+
+// Works inside the scratch directory, emptied first, and returns to the
+// previous working directory afterwards.
+class InScratchDir {
+public:
+    InScratchDir() : previous_(fs::current_path())
+    {
+        for (const auto& entry : fs::directory_iterator(scratch_dir())) fs::remove_all(entry.path());
+        fs::current_path(scratch_dir());
+    }
+    ~InScratchDir() { fs::current_path(previous_); }
+    InScratchDir(const InScratchDir&) = delete;
+    InScratchDir& operator=(const InScratchDir&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+void write_file(const fs::path& path, std::string_view content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string_view as_text(Input data) { return {reinterpret_cast<const char*>(data.data()), data.size()}; }
+
+// Splits `text` at the lines that hold exactly `separator`.
+std::vector<std::string_view> split_at_lines(std::string_view text, std::string_view separator)
+{
+    const std::string marker = "\n" + std::string(separator) + "\n";
+    std::vector<std::string_view> pieces;
+    for (std::size_t at; (at = text.find(marker)) != std::string_view::npos; text.remove_prefix(at + marker.size()))
+        pieces.push_back(text.substr(0, at + 1));
+    pieces.push_back(text);
+    return pieces;
+}
+
+void promise(bool kept, const std::string& what)
+{
+    if (!kept) throw BrokenPromise(what);
+}
+
+// The exit status of a failure thrown by the code under test.
+template <typename Body>
+int status_of(Body body)
+{
+    try {
+        body();
+        return exit_success;
+    } catch (const Failure&) {
+    } catch (const Refusal&) {
+    } catch (const FramedRefusal&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return exit_failure;
+}
+
+void run_operations(TextSource& source, std::string_view operations)
+{
+    std::optional<FreeFormRead> statement(std::in_place, source);
+    int integer = 0;
+    double real = 0.0;
+    std::string text;
+    std::vector<double> reals;
+    for (int step = 0; step < 1000; ++step) {
+        const auto op = static_cast<unsigned char>(operations[static_cast<std::size_t>(step) % operations.size()]);
+        const unsigned p = op >> 3;
+        switch (op & 7) {
+        case 0: statement->integer(integer); break;
+        case 1:
+            statement->real(real);
+            promise(std::isfinite(real), "a real that is not finite");
+            break;
+        case 2:
+            text.assign(3 * p + 1, '?');  // what a null value leaves
+            statement->text(text, 3 * p + 1);
+            promise(text.size() == 3 * p + 1, "a text of the wrong length");
+            break;
+        case 3:
+            reals.assign(p * p + 1, 0.0);
+            statement->reals(reals, "the values");
+            for (const double value : reals) promise(std::isfinite(value), "a real in a run that is not finite");
+            break;
+        case 4:
+            text.assign(80, '?');
+            if (!statement->try_text(text, 80)) return;
+            promise(text.size() == 80, "a text of the wrong length");
+            break;
+        case 5: statement.emplace(source); break;
+        case 6:
+            source.rewind();
+            statement.emplace(source);
+            break;
+        case 7: {
+            std::string_view record;
+            if (!source.next_record(record)) return;
+            text = read_text_field(record, p, 80);
+            promise(text.size() == 80, "a text field of the wrong length");
+            statement.emplace(source);
+            break;
+        }
+        }
+    }
+}
+
+void check_header(const StructureHeader& header, std::uintmax_t file_size)
+{
+    promise(header.NSPEC >= 0 && header.NSPEC <= max_species, "a species count beyond the limit");
+    promise(header.SPECS.size() == static_cast<std::size_t>(header.NSPEC), "labels and species count differ");
+    promise(header.NSATOMS.size() == header.SPECS.size(), "atom counts and species count differ");
+    long total = 0;
+    for (const int count : header.NSATOMS) {
+        promise(count >= 0, "a negative atom count");
+        total += count;
+    }
+    promise(total == header.NATOMS && header.NATOMS <= max_atoms, "an atom total beyond the limit");
+    promise(header.COORD.size() == static_cast<std::size_t>(header.NATOMS), "positions and atom count differ");
+    for (const int extent : header.NGRID) promise(extent >= 1, "a grid extent below 1");
+    promise(point_count(header.NGRID) <= file_size / 2, "a grid larger than the file can hold");
+    promise(std::isfinite(header.SCALE), "a scaling factor that is not finite");
+}
+
+}  // namespace
+
+int free_form(Input data)
+{
+    if (data.empty()) return exit_success;
+    const std::size_t count = std::min<std::size_t>(data[0] % 32, data.size() - 1);
+    std::string_view operations = as_text(data.subspan(1, count));
+    if (operations.empty()) operations = "\x03\x05";  // runs of one value, statement by statement
+    const fs::path path = scratch_dir() / "input";
+    write_file(path, as_text(data.subspan(1 + count)));
+    return status_of([&] {
+        TextSource source(path.string());
+        run_operations(source, operations);
+    });
+}
+
+int header(Input data)
+{
+    InScratchDir in_scratch;
+    const std::vector<std::string_view> pieces = split_at_lines(as_text(data), "%%POTCAR");
+    write_file("CHGCAR", pieces[0]);
+    write_file("POTCAR", pieces.size() > 1 ? pieces[1] : "   TITEL  = PAW_PBE Ga_d 06Jul2010\n   TITEL  = PAW_PBE As 22Sep2009\n");
+    return status_of([&] {
+        StructureHeader header;
+        iheader("CHGCAR", header);
+        check_header(header, fs::file_size("CHGCAR"));
+    });
+}
+
+int whole_run(Input data)
+{
+    if (data.empty()) return exit_success;
+    static const char* const options[] = {"-c", "-s", "-x", "-i", "-dc", "-ds"};
+    const std::string option = options[data[0] % 6];
+    InScratchDir in_scratch;
+    const std::vector<std::string_view> pieces = split_at_lines(as_text(data.subspan(1)), "%%");
+    const std::string names[] = {"CHGCAR", "CHGCAR1", "CHGCAR2"};
+    for (std::size_t f = 0; f < 3; ++f) write_file(names[f], pieces[f < pieces.size() ? f : 0]);
+    write_file("POTCAR", "   TITEL  = PAW_PBE Ga_d 06Jul2010\n   TITEL  = PAW_PBE As 22Sep2009\n");
+
+    std::vector<std::string> args{option, names[0]};
+    if (option.size() == 3) args.insert(args.end(), {names[1], names[2]});
+    const int status = run(args);
+    promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
+    for (const auto& entry : fs::directory_iterator("."))
+        promise(entry.path().filename().string()[0] != '.', "a temporary file left behind");
+    return status;
+}
+
+}  // namespace voxmill::fuzz

@@ -1,0 +1,272 @@
+// Malformed input files, made here from the bundled examples and run through
+// the built binary, grouped by what they break. Every one must end with its
+// message (file, line, what was wrong) and exit status 1, and leave no result
+// file behind: never a crash, a hang or a silent success.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "support/run_binary.hpp"
+
+namespace voxmill::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// The first `count` lines of `lines`, each with its line end.
+std::string first_lines(const std::vector<std::string>& lines, std::size_t count)
+{
+    std::string text;
+    for (std::size_t n = 0; n < count; ++n) text += lines[n] + "\n";
+    return text;
+}
+
+std::string nonspin() { return read_file(example("nonspin/CHGCAR")); }
+
+// The nonspin example with line `number` (from 1) replaced by `text`.
+std::string nonspin_with_line(std::size_t number, const std::string& text)
+{
+    std::vector<std::string> lines = lines_of(nonspin());
+    lines.at(number - 1) = text;
+    return first_lines(lines, lines.size());
+}
+
+struct Failing {
+    std::string name;
+    std::string chgcar;
+    std::string message;  // the stderr line after "voxmill: ", or the stdout line after " ERROR: "
+    bool refusal = false;
+    std::string potcar = {};
+};
+
+// Runs `voxmill -c CHGCAR` on the case and checks its message, its exit
+// status and that the directory holds nothing but the inputs afterwards.
+void expect_failure(const Failing& c)
+{
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.write("CHGCAR", c.chgcar);
+    if (!c.potcar.empty()) dir.write("POTCAR", c.potcar);
+    const RunResult result = run_voxmill({"-c", "CHGCAR"}, dir.path());
+    EXPECT_EQ(result.status, 1);
+    if (c.refusal) {
+        EXPECT_NE(result.out.find(" ERROR: " + c.message + "\n \n"), std::string::npos) << result.out;
+        EXPECT_EQ(result.err, "");
+    } else {
+        EXPECT_EQ(result.err, "voxmill: " + c.message + "\n");
+    }
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "CHGCAR" || name == "POTCAR") << name << " left behind";
+    }
+}
+
+TEST(MalformedInput, InputThatIsNoReadableFile)
+{
+    ScratchDir dir;
+    dir.write("empty", "");
+    fs::create_directory(dir.path() / "directory");
+    fs::create_symlink("loop", dir.path() / "loop");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    const struct {
+        std::string file;
+        std::string err;
+    } cases[] = {
+        {"empty", "voxmill: empty: the file is empty\n"},
+        {"directory", "voxmill: cannot read directory: Is a directory\n"},
+        {"loop", "voxmill: cannot read loop: Too many levels of symbolic links\n"},
+        {"fifo", "voxmill: cannot read fifo: not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const RunResult result = run_voxmill({"-c", c.file}, dir.path());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, c.err);
+    }
+    fs::create_symlink("nowhere", dir.path() / "dangling");
+    const RunResult dangling = run_voxmill({"-c", "dangling"}, dir.path());
+    EXPECT_EQ(dangling.status, 1);
+    EXPECT_TRUE(dangling.out.ends_with(" ERROR: dangling does not exist!\n \n")) << dangling.out;
+}
+
+TEST(MalformedInput, FileCutInItsStructurePart)
+{
+    const std::vector<std::string> lines = lines_of(nonspin());
+    const std::string expected[] = {
+        "CHGCAR: the file is empty",
+        "CHGCAR:1: unexpected end of file, expected the lines of the cell",
+        "CHGCAR:2: unexpected end of file, expected the lines of the cell",
+        "CHGCAR:3: unexpected end of file, expected the lines of the cell",
+        "CHGCAR:4: unexpected end of file, expected the lines of the cell",
+        "CHGCAR:5: unexpected end of file, expected the species names or atom counts on line 6",
+        "CHGCAR:6: unexpected end of file, expected the number of atoms of species 1",
+        "CHGCAR:7: unexpected end of file, expected the coordinate mode",
+        "CHGCAR:8: unexpected end of file, expected the position of atom 1",
+        "CHGCAR:9: unexpected end of file, expected the position of atom 2",
+        "CHGCAR:10: unexpected end of file, expected the line before the grid dimensions",
+        "CHGCAR:11: unexpected end of file, expected the grid dimensions",
+        "CHGCAR:12: unexpected end of file while reading density block 1 (0 of 12 values read)",
+    };
+    for (std::size_t count = 0; count < std::size(expected); ++count)
+        expect_failure({"first " + std::to_string(count) + " lines", first_lines(lines, count), expected[count]});
+    // The old layout stops at the same places, its species from POTCAR.
+    const std::vector<std::string> old_lines = lines_of(read_file(example("old-layout/CHGCAR")));
+    const std::string potcar = read_file(example("old-layout/POTCAR"));
+    expect_failure({"old layout, 5 lines", first_lines(old_lines, 5),
+                    "CHGCAR:5: unexpected end of file, expected the species names or atom counts on line 6", false, potcar});
+    expect_failure({"old layout, 6 lines", first_lines(old_lines, 6),
+                    "CHGCAR:6: unexpected end of file, expected the coordinate mode", false, potcar});
+    expect_failure({"old layout, 10 lines", first_lines(old_lines, 10),
+                    "CHGCAR:10: unexpected end of file, expected the grid dimensions", false, potcar});
+}
+
+// Cuts each example inside each of its blocks: after the grid line, after each
+// line of values but the last, and in the middle of each line of values.
+TEST(MalformedInput, FileCutInsideABlock)
+{
+    for (const std::string name : {"nonspin", "spin", "noncollinear"}) {
+        const std::vector<std::string> lines = lines_of(read_file(example(name + "/CHGCAR")));
+        const std::string grid_line = lines.at(11);
+        int block = 0;
+        for (std::size_t g = 11; g < lines.size(); ++g) {
+            if (lines[g] != grid_line) continue;
+            const std::string what = "while reading density block " + std::to_string(++block) + " (";
+            std::size_t last = g + 1;  // one past the last line of values
+            while (last < lines.size() && lines[last].find("augmentation") == std::string::npos && lines[last] != grid_line)
+                ++last;
+            for (std::size_t cut = g + 1; cut < last; ++cut) {
+                const std::string whole_lines = first_lines(lines, cut);
+                for (const std::string& content : {whole_lines, whole_lines + lines[cut].substr(0, lines[cut].size() / 2)}) {
+                    SCOPED_TRACE(name + " cut in line " + std::to_string(cut + 1) + ", " + std::to_string(content.size()) + " bytes");
+                    ScratchDir dir;
+                    dir.write("CHGCAR", content);
+                    const RunResult result = run_voxmill({"-s", "CHGCAR"}, dir.path());
+                    EXPECT_EQ(result.status, 1);
+                    EXPECT_EQ(result.err.rfind("voxmill: CHGCAR:", 0), 0u) << result.err;
+                    EXPECT_NE(result.err.find(": unexpected end of file " + what), std::string::npos) << result.err;
+                    EXPECT_FALSE(fs::exists(dir.path() / "SPNDEN.xsf"));
+                }
+            }
+        }
+        EXPECT_EQ(block, name == "nonspin" ? 1 : name == "spin" ? 2 : 4) << name;
+    }
+}
+
+TEST(MalformedInput, TextWhereNumbersBelong)
+{
+    const Failing cases[] = {
+        {"scaling factor", nonspin_with_line(2, "   one"), "CHGCAR:2: expected the scaling factor, found \"one\""},
+        {"lattice vector", nonspin_with_line(4, " 0.0 four 0.0"), "CHGCAR:4: expected lattice vector 2, found \"four\""},
+        {"atom count", nonspin_with_line(7, "     1 one"), "CHGCAR:7: expected the number of atoms of species 2, found \"one\""},
+        {"position", nonspin_with_line(10, "  0.5 half 0.5"), "CHGCAR:10: expected the position of atom 2, found \"half\""},
+        {"grid", nonspin_with_line(12, "    3    x    2"), "CHGCAR:12: expected the grid dimensions, found \"x\""},
+        {"block value", nonspin_with_line(14, " 0.62500000000E+01 abc"), "CHGCAR:14: expected a real number, found \"abc\""},
+        {"half a number", nonspin_with_line(15, " 0.11000000000E+02 -.7600E"), "CHGCAR:15: expected a real number, found \"-.7600E\""},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+}
+
+TEST(MalformedInput, NaNAndInfinity)
+{
+    const Failing cases[] = {
+        {"NaN scaling factor", nonspin_with_line(2, "   NaN"), "CHGCAR:2: expected the scaling factor, found \"NaN\""},
+        {"Infinity in a lattice vector", nonspin_with_line(3, " Infinity 0 0"), "CHGCAR:3: expected lattice vector 1, found \"Infinity\""},
+        {"inf in a position", nonspin_with_line(9, " -inf 0 0"), "CHGCAR:9: expected the position of atom 1, found \"-inf\""},
+        {"nan in a block", nonspin_with_line(13, " nan"), "CHGCAR:13: expected a real number, found \"nan\""},
+        {"overflow in a block", nonspin_with_line(13, " 0.1E+999"), "CHGCAR:13: expected a real number, found \"0.1E+999\" (out of range)"},
+        {"NaN grid", nonspin_with_line(12, "  NaN    2    2"), "CHGCAR:12: expected the grid dimensions, found \"NaN\""},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+}
+
+TEST(MalformedInput, BinaryGarbage)
+{
+    std::mt19937 random(6);  // the standard fixes its output, so the garbage is the same everywhere
+    std::string garbage(4096, '\0');
+    for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
+    const std::vector<std::string> lines = lines_of(nonspin());
+    const std::string header = first_lines(lines, 12);
+    const Failing cases[] = {
+        {"NUL bytes in a value", nonspin_with_line(14, std::string(" 0.625\0\0\0\0E+01", 14)),
+         "CHGCAR:14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
+        {"control bytes in a count", nonspin_with_line(7, "  \x1b[2J 1"),
+         "CHGCAR:7: expected the number of atoms of species 1, found \"\\x1b[2J\""},
+        {"bytes of no text for a block", header + "\xff\xfe\x80\n", "CHGCAR:13: expected a real number, found \"\\xff\\xfe\\x80\""},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+    // The whole file garbage: what it breaks first depends on the bytes, so
+    // only the outcome is checked.
+    ScratchDir dir;
+    dir.write("CHGCAR", garbage);
+    const RunResult result = run_voxmill({"-c", "CHGCAR"}, dir.path());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.rfind("voxmill: CHGCAR", 0) == 0 || result.out.find(" ERROR: ") != std::string::npos)
+        << result.err << result.out;
+}
+
+TEST(MalformedInput, LinesOfSeveralMegabytes)
+{
+    const std::string dots = "\"" + std::string(40, 'x') + "...\"";
+    const Failing cases[] = {
+        {"17 MiB title", std::string(17 << 20, 'x') + "\n" + nonspin(), "CHGCAR:1: line is longer than 16 MiB"},
+        {"5 MB scaling factor", nonspin_with_line(2, std::string(5'000'000, '5')),
+         "CHGCAR:2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
+        {"3 MB position", nonspin_with_line(9, " " + std::string(3'000'000, 'x')), "CHGCAR:9: expected the position of atom 1, found " + dots},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+}
+
+TEST(MalformedInput, BeyondTheLimitsOfTheStructure)
+{
+    std::string potcar;
+    for (int m = 0; m < 101; ++m) potcar += "   TITEL  = PAW_PBE X 01Jan2000\n";
+    const Failing cases[] = {
+        {"101 species through POTCAR", read_file(example("old-layout/CHGCAR")), "CHGCAR has 101 species; at most 100 are supported", true, potcar},
+        {"501 atoms", nonspin_with_line(7, "   250   251"), "CHGCAR has 501 atoms; at most 500 are supported", true},
+        {"atom count beyond 32 bits", nonspin_with_line(7, "  1 99999999999"),
+         "CHGCAR:7: expected the number of atoms of species 2, found \"99999999999\" (out of range)"},
+        {"fewer counts than species", nonspin_with_line(7, "     2"), "CHGCAR:8: expected the number of atoms of species 2, found \"Direct\""},
+        {"POTCAR missing", read_file(example("old-layout/CHGCAR")), "POTCAR does not exist!", true},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+}
+
+TEST(MalformedInput, GridDimensions)
+{
+    const std::string far = nonspin_with_line(12, " 4000 4000 4000");
+    const Failing cases[] = {
+        {"zero", nonspin_with_line(12, "    3    0    2"), "CHGCAR:12: expected grid dimensions of at least 1, found 3 0 2"},
+        {"negative", nonspin_with_line(12, "   -3    2    2"), "CHGCAR:12: expected grid dimensions of at least 1, found -3 2 2"},
+        {"beyond 32 bits", nonspin_with_line(12, "    3    2 99999999999"), "CHGCAR:12: expected the grid dimensions, found \"99999999999\" (out of range)"},
+        {"product beyond 64 bits", nonspin_with_line(12, " 2100000000 2100000000 2100000000"),
+         "CHGCAR:12: grid 2100000000 x 2100000000 x 2100000000 has more points than a 64-bit count can hold"},
+        {"far larger than the file", far,
+         "CHGCAR:12: grid 4000 x 4000 x 4000 needs 64000000000 values, more than the file's " + std::to_string(far.size())
+             + " bytes can hold"},
+    };
+    for (const Failing& c : cases) expect_failure(c);
+
+    // Each block of a spin-polarised file needs room of its own.
+    std::string spin = read_file(example("spin/CHGCAR"));
+    for (std::size_t at; (at = spin.find("    3    2    2\n")) != std::string::npos;) spin.replace(at, 15, "  100  100   10");
+    expect_failure({"two blocks larger than the file", spin,
+                    "CHGCAR:12: grid 100 x 100 x 10 needs 100000 values in each of 2 blocks, more than the file's "
+                        + std::to_string(spin.size()) + " bytes can hold"});
+}
+
+}  // namespace
+}  // namespace voxmill::testing
