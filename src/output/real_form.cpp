@@ -17,6 +17,8 @@ namespace voxmill {
 
 namespace {
 
+__extension__ typedef unsigned __int128 uint128;
+
 constexpr char blank_field[real_field_width + 1] = "                        ";
 
 constexpr char digit_pairs[] =
@@ -24,19 +26,38 @@ constexpr char digit_pairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes q < 10^8 as 8 digits; the four pairs do not wait on each other.
+// q < 10^8 as 8 ASCII digits in the bytes of a word, the first digit in the
+// lowest byte: the halves, quarters and digits are split in parallel lanes.
+inline std::uint64_t digits_8(std::uint32_t q) noexcept
+{
+    const std::uint64_t high = q / 10000;
+    std::uint64_t x = high | ((q - high * 10000) << 32);              // abcd | efgh
+    std::uint64_t y = ((x * 10486) >> 20) & 0x0000007F0000007F;       // ab, ef
+    x = y | ((x - y * 100) << 16);                                    // ab cd ef gh
+    y = ((x * 103) >> 10) & 0x000F000F000F000F;                       // a c e g
+    x = y | ((x - y * 10) << 8);                                      // a b c d e f g h
+    return x + 0x3030303030303030;
+}
+
+// Writes q < 10^8 as 8 digits.
 inline void put_8_digits(char* out, std::uint32_t q) noexcept
 {
-    const std::uint32_t high = q / 10000;
-    const std::uint32_t low = q % 10000;
-    std::memcpy(out, digit_pairs + 2 * (high / 100), 2);
-    std::memcpy(out + 2, digit_pairs + 2 * (high % 100), 2);
-    std::memcpy(out + 4, digit_pairs + 2 * (low / 100), 2);
-    std::memcpy(out + 6, digit_pairs + 2 * (low % 100), 2);
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t digits = digits_8(q);
+        std::memcpy(out, &digits, 8);
+    } else {
+        // The four pairs do not wait on each other.
+        const std::uint32_t high = q / 10000;
+        const std::uint32_t low = q % 10000;
+        std::memcpy(out, digit_pairs + 2 * (high / 100), 2);
+        std::memcpy(out + 2, digit_pairs + 2 * (high % 100), 2);
+        std::memcpy(out + 4, digit_pairs + 2 * (low / 100), 2);
+        std::memcpy(out + 6, digit_pairs + 2 * (low % 100), 2);
+    }
 }
 
 // Writes q < 10^16 as 16 digits.
-void put_16_digits(char* out, std::uint64_t q) noexcept
+[[gnu::always_inline]] inline void put_16_digits(char* out, std::uint64_t q) noexcept
 {
     put_8_digits(out, static_cast<std::uint32_t>(q / 100'000'000));
     put_8_digits(out + 8, static_cast<std::uint32_t>(q % 100'000'000));
@@ -63,9 +84,27 @@ char* put_right_justified(char* out, const char* text, std::size_t length) noexc
 // Fixed form: the 15 significant digits q15 with s of them before the point,
 // as F19.(15-s), then 5 blanks. The digits always start in column 4, or in
 // column 3 as "0." when s is 0, so the sign sits just before them.
-char* put_fixed_form(char* out, bool negative, std::uint64_t q15, int s) noexcept
+[[gnu::always_inline]] inline char* put_fixed_form(char* out, bool negative, std::uint64_t q15, int s) noexcept
 {
     std::memcpy(out, blank_field, real_field_width);
+    if constexpr (std::endian::native == std::endian::little) {
+        if (s > 0) {
+            // "0" and the 15 digits as a 16-byte word, the first character in
+            // the lowest byte; the s whole digits move one column left over the
+            // "0", the point goes after them, the fraction stays in place.
+            const auto high = static_cast<std::uint32_t>(q15 / 100'000'000);
+            const auto low = static_cast<std::uint32_t>(q15 % 100'000'000);
+            const uint128 digits = digits_8(high) | static_cast<uint128>(digits_8(low)) << 64;
+            const uint128 whole_mask = (static_cast<uint128>(1) << (8 * s)) - 1;
+            const uint128 point = static_cast<uint128>('.') << (8 * s);
+            const uint128 fraction_mask = ~(whole_mask | static_cast<uint128>(0xff) << (8 * s));
+            const uint128 field = ((digits >> 8) & whole_mask) | point | (digits & fraction_mask);
+            std::memcpy(out + 3, &field, 16);
+            if (negative)
+                out[2] = '-';
+            return out + real_field_width;
+        }
+    }
     // A leading "0", then the 15 digits: the fraction digits are in place.
     put_16_digits(out + 3, q15);
     if (s == 0) {
@@ -85,7 +124,7 @@ char* put_fixed_form(char* out, bool negative, std::uint64_t q15, int s) noexcep
 
 // Exponent form: the 16 significant digits q16 as d.ddddddddddddddd, then the
 // exponent; 22 characters, 23 with the sign, right-justified in 24.
-char* put_exponent_form(char* out, bool negative, std::uint64_t q16, int exponent) noexcept
+[[gnu::always_inline]] inline char* put_exponent_form(char* out, bool negative, std::uint64_t q16, int exponent) noexcept
 {
     out[0] = ' ';
     out[1] = negative ? '-' : ' ';
@@ -184,13 +223,118 @@ bool scale(double a, int k, Scaled& result) noexcept
     return true;
 }
 
+// 5^0 .. 5^55 as 128-bit integers: 5^55 < 2^128.
+constexpr int highest_power_of_5 = 55;
+constexpr auto powers_of_5 = [] {
+    struct {
+        uint128 value[highest_power_of_5 + 1];
+    } table{};
+    uint128 p = 1;
+    for (int i = 0; i <= highest_power_of_5; ++i, p *= 5)
+        table.value[i] = p;
+    return table;
+}();
+
+// M * 2^E * 10^k for 0 <= k <= 55, M < 2^53, as its whole part and whether a
+// fraction is left, when the whole part is below 2^64: exactly, in integers,
+// as M * 5^k shifted by E + k bits.
+[[gnu::always_inline]] inline Scaled scale_exactly(std::uint64_t M, int E, int k) noexcept
+{
+    const uint128 five_k = powers_of_5.value[k];
+    const int shift = E + k;
+    if (five_k >> 64 == 0) {
+        // 5^k < 2^64: the product has at most 117 bits.
+        const uint128 product = static_cast<uint128>(M) * static_cast<std::uint64_t>(five_k);
+        if (shift >= 0)
+            return {static_cast<std::uint64_t>(product << shift), false};
+        const int r = -shift;
+        if (r >= 128)
+            return {0, product != 0};
+        return {static_cast<std::uint64_t>(product >> r), (product & ((static_cast<uint128>(1) << r) - 1)) != 0};
+    }
+    // A product of up to 181 bits, in three words w2:w1:w0; here the value is
+    // below 1e-11, so the shift is to the right by at least 34 bits.
+    const uint128 low = static_cast<uint128>(M) * static_cast<std::uint64_t>(five_k);
+    const uint128 high = static_cast<uint128>(M) * static_cast<std::uint64_t>(five_k >> 64);
+    const auto w0 = static_cast<std::uint64_t>(low);
+    const uint128 top = high + (low >> 64);  // w2:w1, the product >> 64
+    const int r = -shift;
+    if (r >= 64) {
+        const int s = r - 64;
+        if (s >= 128)
+            return {0, top != 0 || w0 != 0};
+        const uint128 below = s == 0 ? 0 : top & ((static_cast<uint128>(1) << s) - 1);
+        return {static_cast<std::uint64_t>(top >> s), w0 != 0 || below != 0};
+    }
+    return {static_cast<std::uint64_t>((top << (64 - r)) | (w0 >> r)), (w0 & ((std::uint64_t{1} << r) - 1)) != 0};
+}
+
+// Rounds the 17 leading digits n (10^16 <= n.whole < 10^17) of a value of
+// decimal exponent `exponent` into its field. False for an exact tie, which
+// the plain way settles.
+[[gnu::always_inline]] inline bool put_rounded(char*& out, bool negative, Scaled n, int exponent) noexcept
+{
+    // 15 digits decide the form. A value exactly halfway goes the plain
+    // way, which rounds such ties as std::to_chars does; any other value
+    // from halfway up rounds up.
+    const std::uint64_t rest15 = n.whole % 100;
+    if (rest15 == 50 && !n.fraction)
+        return false;
+    std::uint64_t q15 = n.whole / 100 + (rest15 >= 50);
+    int exponent15 = exponent;
+    if (q15 == ten_to_16 / 10) {  // 999...9.5 became 1000...0
+        q15 /= 10;
+        ++exponent15;
+    }
+    if (exponent15 >= -1 && exponent15 <= 14) {
+        out = put_fixed_form(out, negative, q15, exponent15 + 1);
+        return true;
+    }
+
+    // Exponent form: 16 digits, rounded afresh from the 17.
+    const std::uint64_t rest16 = n.whole % 10;
+    if (rest16 == 5 && !n.fraction)
+        return false;
+    std::uint64_t q16 = n.whole / 10 + (rest16 >= 5);
+    int exponent16 = exponent;
+    if (q16 == ten_to_16) {
+        q16 /= 10;
+        ++exponent16;
+    }
+    out = put_exponent_form(out, negative, q16, exponent16);
+    return true;
+}
+
 }  // namespace
 
 char* put_real_field(char* out, double value) noexcept
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
     const bool negative = (bits >> 63) != 0;
-    const int binary_exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
+    const int biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
+    const int binary_exponent = biased_exponent - 1023;
+
+    // Normal values from about 1e-39 to 1e17, which holds every density: the
+    // 17 leading digits of a = M * 2^E exactly, as the integer a * 10^(16 - e10)
+    // for an estimate e10 of the decimal exponent that is exact or one too low.
+    if (biased_exponent != 0) {
+        const int estimate = (binary_exponent * 78913) >> 18;  // floor(binary_exponent * log10(2))
+        const int k = 16 - estimate;
+        if (k >= 0 && k <= highest_power_of_5) {
+            const std::uint64_t M = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+            Scaled n = scale_exactly(M, binary_exponent - 52, k);
+            int exponent = estimate;
+            // Without a branch: which way it goes is as good as random.
+            const bool eighteen_digits = n.whole >= ten_to_17;
+            n.fraction = n.fraction || (eighteen_digits && n.whole % 10 != 0);
+            n.whole = eighteen_digits ? n.whole / 10 : n.whole;
+            exponent += eighteen_digits;
+            if (put_rounded(out, negative, n, exponent))
+                return out;
+            return put_real_field_exact(out, value);
+        }
+    }
+
     // Zero, subnormals, infinities, NaN and magnitudes far from 1 go the plain way.
     if (binary_exponent < -93 || binary_exponent > 125)
         return put_real_field_exact(out, value);
@@ -216,33 +360,9 @@ char* put_real_field(char* out, double value) noexcept
             ++exponent;
             continue;
         }
-
-        // 15 digits decide the form. A value exactly halfway goes the plain
-        // way, which rounds such ties as std::to_chars does; any other value
-        // from halfway up rounds up.
-        const std::uint64_t rest15 = n.whole % 100;
-        if (rest15 == 50 && !n.fraction)
-            break;
-        std::uint64_t q15 = n.whole / 100 + (rest15 >= 50);
-        int exponent15 = exponent;
-        if (q15 == ten_to_16 / 10) {  // 999...9.5 became 1000...0
-            q15 /= 10;
-            ++exponent15;
-        }
-        if (exponent15 >= -1 && exponent15 <= 14)
-            return put_fixed_form(out, negative, q15, exponent15 + 1);
-
-        // Exponent form: 16 digits, rounded afresh from the 17.
-        const std::uint64_t rest16 = n.whole % 10;
-        if (rest16 == 5 && !n.fraction)
-            break;
-        std::uint64_t q16 = n.whole / 10 + (rest16 >= 5);
-        int exponent16 = exponent;
-        if (q16 == ten_to_16) {
-            q16 /= 10;
-            ++exponent16;
-        }
-        return put_exponent_form(out, negative, q16, exponent16);
+        if (put_rounded(out, negative, n, exponent))
+            return out;
+        break;
     }
     return put_real_field_exact(out, value);
 }
