@@ -39,6 +39,53 @@ const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa
     return p;
 }
 
+// Whether the eight bytes of `chunk` are all ASCII digits.
+bool all_digits(std::uint64_t chunk)
+{
+    return (((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) == 0;
+}
+
+// The value of eight ASCII digits, the first in the lowest byte.
+std::uint32_t digits_value(std::uint64_t chunk)
+{
+    chunk -= 0x3030303030303030;
+    chunk = chunk * 10 + (chunk >> 8);
+    chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
+             ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
+    return static_cast<std::uint32_t>(chunk);
+}
+
+// A real exactly as VASP writes the values of a density block, "0.12345678901E+01"
+// or "-.12345678901E-03", ending at `last` or a separator: 11 digits times a
+// power of ten, converted as convert_plain_real would, in fewer steps.
+[[gnu::always_inline]] inline bool convert_vasp_real(const char*& first, const char* last, double& value)
+{
+    if constexpr (std::endian::native != std::endian::little) return false;
+    static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::ptrdiff_t length = 17;
+    const char* p = first;
+    if (last - p < length || (last - p > length && !ends_value(p[length]))) return false;
+    if ((p[0] != '0' && p[0] != '-') || p[1] != '.') return false;
+    std::uint64_t head, tail;
+    std::memcpy(&head, p + 2, 8);  // digits 1 to 8
+    std::memcpy(&tail, p + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
+    const std::uint64_t marks = tail & 0x0000FFFF00000000;
+    if (marks != 0x00002B4500000000 && marks != 0x00002D4500000000) return false;  // "E+" or "E-"
+    if (!all_digits(head) || !all_digits(tail ^ marks ^ 0x0000303000000000)) return false;
+    const std::uint64_t mantissa = std::uint64_t{digits_value(head)} * 1000
+                                   + static_cast<unsigned>(p[10] - '0') * 100 + static_cast<unsigned>(p[11] - '0') * 10
+                                   + static_cast<unsigned>(p[12] - '0');
+    const int exponent = (p[15] - '0') * 10 + (p[16] - '0');
+    const int scale = (p[14] == '-' ? -exponent : exponent) - 11;
+    if (scale < -22 || scale > 22) return false;
+    const double magnitude = scale < 0 ? static_cast<double>(mantissa) / powers_of_ten[-scale]
+                                       : static_cast<double>(mantissa) * powers_of_ten[scale];
+    value = p[0] == '-' ? -magnitude : magnitude;
+    first = p + length;
+    return true;
+}
+
 // Converts a real of at most 19 digits whose value is an integer times or
 // divided by a power of ten up to 1e22, as every value VASP writes is: both
 // are exact doubles, so one correctly rounded operation gives the nearest
@@ -87,7 +134,7 @@ bool convert_plain_real(const char*& first, const char* last, double& value)
 // `last` or at a separator; false, with `first` unmoved, for anything else.
 bool convert_real(const char*& first, const char* last, double& value)
 {
-    if (convert_plain_real(first, last, value)) return true;
+    if (convert_vasp_real(first, last, value) || convert_plain_real(first, last, value)) return true;
     double converted;
     const auto [after, error] = std::from_chars(first, last, converted);
     if (error != std::errc{} || (after != last && !ends_value(*after)) || !std::isfinite(converted)) return false;
@@ -291,6 +338,12 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
             const char* p = pos_;
             const char* end = end_;
             while (out != stop) {
+                // A blank and a value as VASP writes it: the common case, first.
+                if (const char* q = p + 1; end - p > 1 && *p == ' ' && convert_vasp_real(q, end, *out)) {
+                    p = q;
+                    ++out;
+                    continue;
+                }
                 while (p != end && is_blank(*p)) ++p;
                 if (p != end) {
                     if (!convert_real(p, end, *out)) break;
