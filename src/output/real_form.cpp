@@ -238,20 +238,37 @@ constexpr auto powers_of_5 = [] {
 // M * 2^E * 10^k for 0 <= k <= 55, M < 2^53, as its whole part and whether a
 // fraction is left, when the whole part is below 2^64: exactly, in integers,
 // as M * 5^k shifted by E + k bits.
+// 5^0 .. 5^27, the powers below 2^64, shifted left until their top bit is set.
+constexpr int highest_word_power_of_5 = 27;
+struct ShiftedPower {
+    std::uint64_t value;  // 5^k << shift
+    int shift;
+};
+constexpr auto shifted_powers_of_5 = [] {
+    struct {
+        ShiftedPower value[highest_word_power_of_5 + 1];
+    } table{};
+    std::uint64_t p = 1;
+    for (int i = 0; i <= highest_word_power_of_5; ++i, p *= 5)
+        table.value[i] = {p << std::countl_zero(p), std::countl_zero(p)};
+    return table;
+}();
+
 [[gnu::always_inline]] inline Scaled scale_exactly(std::uint64_t M, int E, int k) noexcept
 {
-    const uint128 five_k = powers_of_5.value[k];
     const int shift = E + k;
-    if (five_k >> 64 == 0) {
-        // 5^k < 2^64: the product has at most 117 bits.
-        const uint128 product = static_cast<uint128>(M) * static_cast<std::uint64_t>(five_k);
-        if (shift >= 0)
-            return {static_cast<std::uint64_t>(product << shift), false};
-        const int r = -shift;
-        if (r >= 128)
-            return {0, product != 0};
-        return {static_cast<std::uint64_t>(product >> r), (product & ((static_cast<uint128>(1) << r) - 1)) != 0};
+    if (k <= highest_word_power_of_5) {
+        // M << 11 and 5^k << z both have their top bit set, so their product
+        // lies in [2^126, 2^128); a * 10^k, below 10^18 < 2^60, is that product
+        // shifted right by 66 to 75 bits: the high word shifted by 2 to 11.
+        const ShiftedPower five_k = shifted_powers_of_5.value[k];
+        const uint128 product = static_cast<uint128>(M << 11) * five_k.value;
+        const int s = 11 + five_k.shift - shift - 64;
+        const auto high = static_cast<std::uint64_t>(product >> 64);
+        const auto low = static_cast<std::uint64_t>(product);
+        return {high >> s, ((high & ((std::uint64_t{1} << s) - 1)) | low) != 0};
     }
+    const uint128 five_k = powers_of_5.value[k];
     // A product of up to 181 bits, in three words w2:w1:w0; here the value is
     // below 1e-11, so the shift is to the right by at least 34 bits.
     const uint128 low = static_cast<uint128>(M) * static_cast<std::uint64_t>(five_k);
