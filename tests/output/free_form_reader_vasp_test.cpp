@@ -89,6 +89,9 @@ TEST(FreeFormReadVaspForm, NearMissesAreRefusedAsBefore)
         {" 0.12345678901E+01x", "expected a real number, found \"0.12345678901E+01x\""},
         {" 0.1234567890xE+01", "expected a real number, found \"0.1234567890xE+01\""},
         {" 0.12345678901E+0x", "expected a real number, found \"0.12345678901E+0x\""},
+        {" 0.12345678901E+x1", "expected a real number, found \"0.12345678901E+x1\""},
+        {" 0.12345678901E+/1", "expected a real number, found \"0.12345678901E+\""},
+        {" 0.x2345678901E+01", "expected a real number, found \"0.x2345678901E+01\""},
         {" 0.12345678901X+01", "expected a real number, found \"0.12345678901X+01\""},
         {" -.12345678901E*01", "expected a real number, found \"-.12345678901E*01\""},
     };
