@@ -167,11 +167,7 @@ void refuse_grid_beyond_file(const TextSource& source, long line, const Structur
 int count_blocks(TextSource& source, const std::string& grid_line)
 {
     source.rewind();
-    int blocks = 0;
-    std::string_view record;
-    while (source.next_record(record))
-        if (record.substr(0, text_length).find(grid_line) != std::string_view::npos) ++blocks;
-    return blocks;
+    return static_cast<int>(source.count_records_holding(grid_line, text_length));
 }
 
 void print_calc_type(CalcType type)

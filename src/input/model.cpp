@@ -1,5 +1,6 @@
 #include "input/model.hpp"
 
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -40,13 +41,19 @@ std::size_t point_count(const GridExtents& extents)
 
 namespace {
 
-std::unique_ptr<double[]> allocate_zeros(std::size_t count)
+// calloc: a large grid comes as fresh pages that are zero already, so it is
+// not written twice before the reader fills it.
+double* allocate_zeros(std::size_t count)
 {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) throw std::bad_alloc();
-    return std::make_unique<double[]>(count);
+    void* values = std::calloc(count == 0 ? 1 : count, sizeof(double));
+    if (values == nullptr) throw std::bad_alloc();
+    return static_cast<double*>(values);
 }
 
 }  // namespace
+
+void DensityGrid::Release::operator()(double* values) const { std::free(values); }
 
 DensityGrid::DensityGrid(const GridExtents& extents)
     : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(size_))

@@ -65,9 +65,12 @@ public:
     double operator[](std::size_t point) const { return values_[point]; }
 
 private:
+    struct Release {
+        void operator()(double* values) const;
+    };
     GridExtents extents_;
     std::size_t size_;
-    std::unique_ptr<double[]> values_;
+    std::unique_ptr<double[], Release> values_;
 };
 
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.

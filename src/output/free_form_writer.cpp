@@ -79,21 +79,34 @@ std::string free_form_line(std::string_view text)
     return line;
 }
 
-char* put_real_records(char* out, const double* values, std::size_t count, double divisor) noexcept
+namespace {
+
+// The records of put_real_records, with `divide` telling whether each value is
+// divided by `divisor` (x / 1.0 is x, so the division can be left out).
+template <bool divide>
+char* put_records(char* out, const double* values, std::size_t count, double divisor) noexcept
 {
+    const auto scaled = [divisor](double value) { return divide ? value / divisor : value; };
     const double* const full_end = values + count / reals_per_record * reals_per_record;
     for (; values != full_end; values += reals_per_record) {
-        out = put_real_field(out, values[0] / divisor);
-        out = put_real_field(out, values[1] / divisor);
-        out = put_real_field(out, values[2] / divisor);
+        out = put_real_field(out, scaled(values[0]));
+        out = put_real_field(out, scaled(values[1]));
+        out = put_real_field(out, scaled(values[2]));
         *out++ = '\n';
     }
     if (const std::size_t rest = count % reals_per_record; rest != 0) {
         for (std::size_t i = 0; i < rest; ++i)
-            out = put_real_field(out, values[i] / divisor);
+            out = put_real_field(out, scaled(values[i]));
         *out++ = '\n';
     }
     return out;
+}
+
+}  // namespace
+
+char* put_real_records(char* out, const double* values, std::size_t count, double divisor) noexcept
+{
+    return divisor == 1.0 ? put_records<false>(out, values, count, divisor) : put_records<true>(out, values, count, divisor);
 }
 
 std::size_t real_records_size(std::size_t count) noexcept

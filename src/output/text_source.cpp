@@ -4,8 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "output/failure.hpp"
 
@@ -109,6 +114,75 @@ void TextSource::rewind()
     begin_ = end_ = 0;
     at_eof_ = false;
     line_ = 0;
+}
+
+namespace {
+
+// The number of line feeds in [first, last), sixteen bytes at a time where the
+// processor has SSE2 (every x86-64 does).
+long count_line_feeds(const char* first, const char* last)
+{
+    long count = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (last - first >= 16) {
+        // Up to 255 blocks add their matches in byte lanes, then the lanes are summed.
+        const std::ptrdiff_t blocks = std::min<std::ptrdiff_t>((last - first) / 16, 255);
+        const char* const stop = first + 16 * blocks;
+        __m128i lanes = _mm_setzero_si128();
+        for (; first != stop; first += 16)
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first)), lf));
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
+    }
+#endif
+    for (; first != last; ++first) count += *first == '\n';
+    return count;
+}
+
+}  // namespace
+
+long TextSource::count_records_holding(std::string_view text, std::size_t columns)
+{
+    long count = 0;
+    const auto holds = [&](std::string_view record) {
+        return record.substr(0, columns).find(text) != std::string_view::npos;
+    };
+    for (;;) {
+        const char* const start = buffer_.data() + begin_;
+        const std::size_t unread = end_ - begin_;
+        const void* last_lf = ::memrchr(start, '\n', unread);
+        if (last_lf == nullptr || buffer_.size() > max_record_length) {
+            // No whole record in the buffer, or records so long that only
+            // next_record() tells which ones are too long.
+            std::string_view record;
+            if (last_lf == nullptr && !at_eof_) {
+                fill();
+                continue;
+            }
+            if (!next_record(record)) return count;
+            count += holds(record);
+            continue;
+        }
+        // The whole records [start, region_end): only the lines where the
+        // text occurs are looked at.
+        const char* const region_end = static_cast<const char*>(last_lf) + 1;
+        const char* p = start;
+        while (p != region_end) {
+            const void* hit = ::memmem(p, static_cast<std::size_t>(region_end - p), text.data(), text.size());
+            if (hit == nullptr) break;
+            const char* const found = static_cast<const char*>(hit);
+            const void* lf_before = ::memrchr(p, '\n', static_cast<std::size_t>(found - p));
+            const char* const line_start = lf_before == nullptr ? p : static_cast<const char*>(lf_before) + 1;
+            const char* const lf = static_cast<const char*>(std::memchr(found, '\n', static_cast<std::size_t>(region_end - found)));
+            std::size_t length = static_cast<std::size_t>(lf - line_start);
+            if (length > 0 && lf[-1] == '\r') --length;
+            count += holds({line_start, length});
+            p = lf + 1;
+        }
+        line_ += count_line_feeds(start, region_end);
+        begin_ = static_cast<std::size_t>(region_end - buffer_.data());
+    }
 }
 
 std::string read_text_field(std::string_view record, std::size_t width, std::size_t length)

@@ -30,6 +30,12 @@ public:
     // Starts again at line 1.
     void rewind();
 
+    // Reads on to the end of the file and counts the records that hold `text`
+    // within their first `columns` characters: what a loop of next_record()
+    // and a search of each record finds, with the same failures and line
+    // numbers, but searching the buffer as a whole.
+    long count_records_holding(std::string_view text, std::size_t columns);
+
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:

@@ -105,6 +105,36 @@ TEST(RealForm, FastPathMatchesExactPathOnRandomValues)
         expect_same((i % 2 ? -1 : 1) * std::pow(10.0, log_magnitude(random)) / 3.0);
 }
 
+TEST(RealForm, FastPathMatchesExactPathOverTheIntegerProductRange)
+{
+    // The digits of values from about 1e-39 to 1e17 come from an integer
+    // product M * 5^k, in one word of 5^k up to 1e-11 and in two below: every
+    // binary exponent of that range, with full, short and single-bit mantissas.
+    std::mt19937_64 random(99);
+    for (int e2 = -135; e2 <= 60; ++e2)
+        for (int i = 0; i < 400; ++i) {
+            const std::uint64_t mantissa = i % 4 == 0 ? 0 : i % 4 == 1 ? random() << 40 : random();
+            const std::uint64_t bits = (static_cast<std::uint64_t>(e2 + 1023) << 52) | (mantissa & ((std::uint64_t{1} << 52) - 1));
+            expect_same(std::bit_cast<double>(bits));
+            expect_same(-std::bit_cast<double>(bits));
+        }
+    // values as a CHGCAR holds them: 11 significant digits times a power of ten
+    for (int i = 0; i < 200'000; ++i) {
+        const std::string text = "0." + std::to_string(10'000'000'000 + random() % 90'000'000'000) + "E"
+                                 + std::to_string(static_cast<int>(random() % 60) - 40);
+        double v = 0;
+        std::from_chars(text.data(), text.data() + text.size(), v);
+        expect_same(v);
+    }
+    // whole numbers up to 2^57, and halves and quarters of them
+    for (int i = 0; i < 100'000; ++i) {
+        const auto whole = static_cast<double>(random() >> (7 + i % 50));
+        expect_same(whole);
+        expect_same(whole / 2);
+        expect_same(whole / 4);
+    }
+}
+
 TEST(RealForm, FastPathMatchesExactPathAtDecimalMidpoints)
 {
     // Decimals of 16, 17 and 18 digits ending in 5: the ties of 15- and
