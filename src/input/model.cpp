@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+#include <sys/mman.h>
+
 #include "output/format_list.hpp"
 
 namespace voxmill {
@@ -41,22 +43,43 @@ std::size_t point_count(const GridExtents& extents)
 
 namespace {
 
-// calloc: a large grid comes as fresh pages that are zero already, so it is
-// not written twice before the reader fills it.
-double* allocate_zeros(std::size_t count)
+// From this size on a grid is mapped by itself, in pages the kernel has zeroed,
+// and offered transparent huge pages: a 2 MiB page costs one page fault
+// instead of 512, and the reader and the writers fewer TLB misses.
+constexpr std::size_t mapped_grid_bytes = std::size_t{4} << 20;
+
+std::size_t grid_bytes(std::size_t count)
 {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) throw std::bad_alloc();
-    void* values = std::calloc(count == 0 ? 1 : count, sizeof(double));
+    return (count == 0 ? 1 : count) * sizeof(double);
+}
+
+// Zeros either way, and not written twice before the reader fills them.
+double* allocate_zeros(std::size_t bytes)
+{
+    if (bytes >= mapped_grid_bytes) {
+        void* values = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (values == MAP_FAILED) throw std::bad_alloc();
+        ::madvise(values, bytes, MADV_HUGEPAGE);  // only a hint: without it the grid is as good
+        return static_cast<double*>(values);
+    }
+    void* values = std::calloc(bytes / sizeof(double), sizeof(double));
     if (values == nullptr) throw std::bad_alloc();
     return static_cast<double*>(values);
 }
 
 }  // namespace
 
-void DensityGrid::Release::operator()(double* values) const { std::free(values); }
+void DensityGrid::Release::operator()(double* values) const
+{
+    if (bytes >= mapped_grid_bytes)
+        ::munmap(values, bytes);
+    else
+        std::free(values);
+}
 
 DensityGrid::DensityGrid(const GridExtents& extents)
-    : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(size_))
+    : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(grid_bytes(size_)), Release{grid_bytes(size_)})
 {
 }
 

@@ -66,6 +66,7 @@ public:
 
 private:
     struct Release {
+        std::size_t bytes = 0;  // the size the values were allocated with
         void operator()(double* values) const;
     };
     GridExtents extents_;

@@ -294,9 +294,6 @@ constexpr auto powers_of_5 = [] {
     return table;
 }();
 
-// M * 2^E * 10^k for 0 <= k <= 55, M < 2^53, as its whole part and whether a
-// fraction is left, when the whole part is below 2^64: exactly, in integers,
-// as M * 5^k shifted by E + k bits.
 // 5^0 .. 5^27, the powers below 2^64, shifted left until their top bit is set.
 constexpr int highest_word_power_of_5 = 27;
 struct ShiftedPower {
@@ -313,6 +310,9 @@ constexpr auto shifted_powers_of_5 = [] {
     return table;
 }();
 
+// M * 2^E * 10^k for 0 <= k <= 55, M < 2^53, as its whole part and whether a
+// fraction is left, when the whole part is below 2^64: exactly, in integers,
+// as M * 5^k shifted by E + k bits.
 [[gnu::always_inline]] inline Scaled scale_exactly(std::uint64_t M, int E, int k) noexcept
 {
     const int shift = E + k;
