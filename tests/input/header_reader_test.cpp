@@ -5,8 +5,6 @@
 #include <filesystem>
 
 #include "input/header_reader.hpp"
-#include "output/failure.hpp"
-#include "support/failure_of.hpp"
 #include "support/run_binary.hpp"
 
 namespace voxmill::testing {
@@ -118,55 +116,6 @@ TEST_F(HeaderReader, ReadsNoPositionsForNoAtoms)
     EXPECT_EQ(header.NATOMS, 0);
     EXPECT_TRUE(header.COORD.empty());
     EXPECT_EQ(header.NGRID, (GridExtents{1, 1, 1}));
-}
-
-TEST_F(HeaderReader, RefusesWhatItCannotHold)
-{
-    const struct {
-        std::string name;
-        std::string content;
-        std::string potcar;
-        std::string message;
-    } cases[] = {
-        {"atoms", cell + "Si O\n 250 251\nDirect\n", "", "CHGCAR has 501 atoms; at most 500 are supported"},
-        {"species", cell + " 1\nDirect\n", [] {
-             std::string potcar;
-             for (int m = 0; m < 101; ++m) potcar += " TITEL = PAW X\n";
-             return potcar;
-         }(), "CHGCAR has 101 species; at most 100 are supported"},
-        {"potcar", cell + " 1\nDirect\n", "", "POTCAR does not exist!"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::filesystem::remove(dir_.path() / "POTCAR");
-        if (!c.potcar.empty()) dir_.write("POTCAR", c.potcar);
-        try {
-            read(c.content);
-            ADD_FAILURE() << "not refused";
-        } catch (const Refusal& refusal) {
-            EXPECT_EQ(std::string(refusal.what()), c.message);
-        }
-    }
-}
-
-TEST_F(HeaderReader, NamesFileAndLineOfMalformedInput)
-{
-    const struct {
-        std::string name;
-        std::string content;
-        std::string message;
-    } cases[] = {
-        {"short file", "title\n 1.0\n", "CHGCAR:2: unexpected end of file, expected the lines of the cell"},
-        {"scale", "title\n one\n 1 0 0\n 0 1 0\n 0 0 1\nSi\n", "CHGCAR:2: expected the scaling factor, found \"one\""},
-        {"negative count", cell + "Si\n -1\nDirect\n", "CHGCAR:7: expected the number of atoms of species 1, found -1"},
-        {"zero grid", cell + "Si\n 1\nDirect\n 0 0 0\n\n    0   40   40\n", "CHGCAR:11: expected grid dimensions of at least 1, found 0 40 40"},
-        {"missing position", cell + "Si\n 2\nDirect\n 0 0 0\n", "unexpected end of file"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string message = failure_of([&] { read(c.content); });
-        EXPECT_NE(message.find(c.message), std::string::npos) << message;
-    }
 }
 
 }  // namespace
