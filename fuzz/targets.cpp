@@ -25,16 +25,21 @@ namespace fs = std::filesystem;
 // One scratch directory for the whole process, removed at its end.
 const fs::path& scratch_dir()
 {
-    static const fs::path dir = [] {
-        std::string pattern = (fs::temp_directory_path() / "voxmill-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
-        std::atexit([] {
+    static const struct Scratch {
+        fs::path path;
+        Scratch()
+        {
+            std::string pattern = (fs::temp_directory_path() / "voxmill-fuzz-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+            path = pattern;
+        }
+        ~Scratch()
+        {
             std::error_code ignored;
-            fs::remove_all(scratch_dir(), ignored);
-        });
-        return fs::path(pattern);
-    }();
-    return dir;
+            fs::remove_all(path, ignored);
+        }
+    } scratch;
+    return scratch.path;
 }
 
 // Works inside the scratch directory, emptied first, and returns to the

@@ -148,7 +148,9 @@ TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
             const std::string content = dir.read(name);
             EXPECT_TRUE(content == "old\n" || content == reference.read(name)) << name << " is half written";
         }
-        if (c.writing == "CHGDEN.vasp") EXPECT_EQ(dir.read("CHGDEN.xsf"), reference.read("CHGDEN.xsf"));
+        if (c.writing == "CHGDEN.vasp") {
+            EXPECT_EQ(dir.read("CHGDEN.xsf"), reference.read("CHGDEN.xsf"));
+        }
     }
 }
 
