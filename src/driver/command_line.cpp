@@ -4,6 +4,7 @@
 #include <array>
 
 #include "driver/console_texts.hpp"
+#include "output/blank_padding.hpp"
 
 namespace voxmill {
 
@@ -29,8 +30,7 @@ constexpr std::array<ModeEntry, 7> modes{{
 // The first argument as a 20-character text compares with its trailing blanks removed.
 std::string_view option_text(std::string_view argument)
 {
-    argument = argument.substr(0, 20);
-    return argument.substr(0, argument.find_last_not_of(' ') + 1);
+    return without_trailing_blanks(argument.substr(0, 20));
 }
 
 }  // namespace

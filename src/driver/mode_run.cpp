@@ -9,6 +9,7 @@
 #include "ops/difference.hpp"
 #include "ops/plane.hpp"
 #include "ops/spin_split.hpp"
+#include "output/blank_padding.hpp"
 #include "output/console.hpp"
 #include "output/failure.hpp"
 #include "output/report.hpp"
@@ -20,8 +21,7 @@ namespace {
 // A file argument as an 80-character name whose trailing blanks are no part of it.
 std::string file_name(std::string_view argument)
 {
-    argument = argument.substr(0, text_length);
-    return std::string(argument.substr(0, argument.find_last_not_of(' ') + 1));
+    return std::string(without_trailing_blanks(argument.substr(0, text_length)));
 }
 
 struct DensityPair {

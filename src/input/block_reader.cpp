@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "output/blank_padding.hpp"
 #include "output/failure.hpp"
 #include "output/free_form_reader.hpp"
 #include "output/text_source.hpp"
@@ -17,8 +18,7 @@ void find_block(TextSource& source, const std::string& grid_line, int block)
 {
     std::string_view record;
     while (source.next_record(record)) {
-        const std::string_view head = record.substr(0, 40);
-        if (head.substr(0, head.find_last_not_of(' ') + 1) == grid_line) return;
+        if (without_trailing_blanks(record.substr(0, 40)) == grid_line) return;
     }
     throw Failure(source.path() + ": unexpected end of file, expected the grid line \"" + grid_line
                   + "\" of density block " + std::to_string(block));

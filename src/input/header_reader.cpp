@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "output/blank_padding.hpp"
 #include "output/console.hpp"
 #include "output/failure.hpp"
 #include "output/free_form_reader.hpp"
@@ -85,8 +86,8 @@ std::vector<std::string> specpot(const std::string& name)
         if (!group.try_text(keyword, text_length) || !group.try_text(ignored, text_length)
             || !group.try_text(ignored, text_length) || !group.try_text(label, text_length))
             break;
-        if (keyword.substr(0, keyword.find_last_not_of(' ') + 1) != "TITEL") continue;
-        if (++titel_groups <= max_species) labels.push_back(label.substr(0, label.find_last_not_of(' ') + 1));
+        if (without_trailing_blanks(keyword) != "TITEL") continue;
+        if (++titel_groups <= max_species) labels.emplace_back(without_trailing_blanks(label));
     }
     refuse_species_count(name, titel_groups);
     return labels;

@@ -6,6 +6,7 @@
 
 #include <sys/mman.h>
 
+#include "output/blank_padding.hpp"
 #include "output/format_list.hpp"
 
 namespace voxmill {
@@ -23,9 +24,7 @@ CalcType calc_type(int NBLOCKS)
 std::string grid_line_text(const GridExtents& NGRID)
 {
     const FormatItem items[] = {NGRID[0], NGRID[1], NGRID[2]};
-    std::string text = FormatList("(3I5)").write_text(items, text_length);
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
+    return std::string(without_trailing_blanks(FormatList("(3I5)").write_text(items, text_length)));
 }
 
 std::size_t point_count(const GridExtents& extents)

@@ -1,5 +1,6 @@
 #include "output/chgcar_writer.hpp"
 
+#include "output/blank_padding.hpp"
 #include "output/console.hpp"
 #include "output/fixed_fields.hpp"
 #include "output/format_list.hpp"
@@ -10,13 +11,6 @@
 namespace voxmill {
 
 namespace {
-
-std::string_view without_blanks(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') + 1 - first);
-}
 
 std::string structure_records(const StructureHeader& header)
 {

@@ -1,5 +1,6 @@
 #include "output/report.hpp"
 
+#include "output/blank_padding.hpp"
 #include "output/console.hpp"
 #include "output/fixed_fields.hpp"
 #include "output/format_list.hpp"
@@ -37,15 +38,11 @@ std::vector<std::string> species_lists(const std::vector<std::string>& SPECS)
     std::vector<std::string> lists;
     for (std::size_t m = 0; m < SPECS.size(); ++m) {
         if (m % names_per_list == 0) lists.emplace_back();
-        const std::string& name = SPECS[m];
-        const std::size_t first = name.find_first_not_of(' ');
-        fields::text(lists.back(), first == std::string::npos ? "" : std::string_view(name).substr(first), 5);
+        fields::text(lists.back(), without_blanks(SPECS[m]), 5);
     }
-    if (!lists.empty()) lists.back().erase(lists.back().find_last_not_of(' ') + 1);
+    if (!lists.empty()) lists.back().resize(without_trailing_blanks(lists.back()).size());
     return lists;
 }
-
-std::string without_trailing_blanks(std::string_view text) { return std::string(text.substr(0, text.find_last_not_of(' ') + 1)); }
 
 }  // namespace
 
