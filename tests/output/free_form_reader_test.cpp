@@ -94,6 +94,9 @@ TEST(FreeFormRead, ReadsRealsInEveryForm)
         {"1.7976931348623157D308", 1.7976931348623157e308}, {"4.9406564584124654e-324", 4.9406564584124654e-324},
         {"2.5D-310", 2.5e-310}, {"1e-400", 0.0}, {"-1-400", -0.0}, {"18446744073709551616", 18446744073709551616.0},
         {"0.000000000000000000001", 1e-21},
+        // VASP's form, which a quick way reads: its letters, its exponents and zeros
+        {"0.12345678901e+01", 1.2345678901}, {"0.12345678901D+01", 1.2345678901}, {"0.12345678901+001", 1.2345678901},
+        {"0.10000000000E+34", 1e33}, {"0.10000000000E-32", 1e-33}, {"-.00000000000E+00", -0.0}, {"0.00000000000E+00", 0.0},
     };
     for (const auto& c : cases) {
         Input input(" " + c.token + " \n");
@@ -122,6 +125,15 @@ TEST(FreeFormRead, NamesTheFileLineAndTokenItCannotRead)
         {"3*0.5x", "a real number, found \"0.5x\""},   {"0*5", "a repeat count, found \"0*5\""},
         {"i 1.5", "the count, found \"1.5\""},         {"i +-5", "the count, found \"+-5\""},
         {"i 2147483648", "the count, found \"2147483648\" (out of range)"},
+        // near misses of VASP's form
+        {"0.12345678901E+01x", "a real number, found \"0.12345678901E+01x\""},
+        {"0.1234567890xE+01", "a real number, found \"0.1234567890xE+01\""},
+        {"0.12345678901E+0x", "a real number, found \"0.12345678901E+0x\""},
+        {"0.12345678901E+x1", "a real number, found \"0.12345678901E+x1\""},
+        {"0.12345678901E+/1", "a real number, found \"0.12345678901E+\""},
+        {"0.x2345678901E+01", "a real number, found \"0.x2345678901E+01\""},
+        {"0.12345678901X+01", "a real number, found \"0.12345678901X+01\""},
+        {"-.12345678901E*01", "a real number, found \"-.12345678901E*01\""},
     };
     for (const auto& c : cases) {
         const bool integer = c.token.starts_with("i ");
@@ -168,6 +180,12 @@ TEST(FreeFormRead, FillsRealsWithNullsRepeatsAndASlash)
     read.reals(values, "block").real(after_slash);
     EXPECT_EQ(after_slash, -1);
     EXPECT_EQ(input.next_text(), "next");
+
+    // The same separators between values in VASP's form.
+    Input vasp("0.50000000000E+00,0.25000000000E+00\t0.12500000000E+00\r\n 2*0.75000000000E+00 -.12345678901E-03/ 0.5\n");
+    std::vector<double> vasp_values(7, -1);
+    FreeFormRead(vasp.source).reals(vasp_values, "block");
+    EXPECT_EQ(vasp_values, (std::vector<double>{0.5, 0.25, 0.125, 0.75, 0.75, -1.2345678901e-4, -1}));
 }
 
 TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
