@@ -16,17 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 // The first `count` lines of `lines`, each with its line end.
 std::string first_lines(const std::vector<std::string>& lines, std::size_t count)
 {

@@ -1,6 +1,7 @@
 #include "support/run_binary.hpp"
 
 #include <fcntl.h>
+#include <algorithm>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,17 @@
 namespace voxmill::testing {
 
 namespace fs = std::filesystem;
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
 
 std::string read_file(const fs::path& path)
 {

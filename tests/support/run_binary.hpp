@@ -65,6 +65,9 @@ private:
 // The whole content of a file.
 std::string read_file(const std::filesystem::path& path);
 
+// The lines of a text, without their line ends; a last line need not have one.
+std::vector<std::string> lines_of(const std::string& text);
+
 // The path of a bundled example file, relative to the examples folder.
 std::filesystem::path example(const std::string& relative);
 
