@@ -20,52 +20,17 @@ std::string reals_statement(const std::vector<double>& values)
     return out;
 }
 
-TEST(FreeFormStatement, RealsStandThreeToARecord)
-{
-    EXPECT_EQ(reals_statement({1, 2, 3, 4}),
-              "   1.00000000000000        2.00000000000000        3.00000000000000     \n"
-              "   4.00000000000000     \n");
-    const std::string seven = reals_statement({1, 2, 3, 4, 5, 6, 7});
-    EXPECT_EQ(seven.size(), 73u + 73u + 25u);
-    EXPECT_EQ(seven.substr(72, 1), "\n");
-    EXPECT_EQ(seven.substr(145, 1), "\n");
-    EXPECT_EQ(seven.substr(146), "   7.00000000000000     \n");
-}
-
-TEST(FreeFormStatement, TextsAndIntegers)
+// Texts, reals and the records they fill are checked through the report and the
+// grid files (tests/output/writers_test.cpp and the expected files of the runs).
+TEST(FreeFormStatement, Integers)
 {
     std::string out;
-    FreeFormStatement(out).end();
-    EXPECT_EQ(out, " \n");
-
-    out.clear();
-    FreeFormStatement(out).text("abc");  // the destructor ends the statement
-    EXPECT_EQ(out, " abc\n");
-
-    out.clear();
-    FreeFormStatement(out).text("System name     = ").text("Fe bcc");
-    EXPECT_EQ(out, " System name     = Fe bcc\n");
-
-    // 12 species of 5 columns still fit behind the label (79 columns), 13 do not:
-    // the list then starts a record of its own, after one blank.
-    const std::string label = "Species         = ";
-    out.clear();
-    FreeFormStatement(out).text(label).text(std::string(60, 'x'));
-    EXPECT_EQ(out, " " + label + std::string(60, 'x') + "\n");
-    out.clear();
-    FreeFormStatement(out).text(label).text(std::string(65, 'x'));
-    EXPECT_EQ(out, " " + label + "\n " + std::string(65, 'x') + "\n");
-
-    out.clear();
     FreeFormStatement statement(out);
     for (long long i : {1, -23, 3, 4, 5, 6, 7})
         statement.integer(i);
     statement.end();
     EXPECT_EQ(out, "           1         -23           3           4           5           6\n"
                    "           7\n");
-
-    EXPECT_EQ(free_form_line("D O N E!"), " D O N E!\n");
-    EXPECT_EQ(free_form_line(), " \n");
 }
 
 TEST(RealRecords, MatchTheStatementOfReals)
