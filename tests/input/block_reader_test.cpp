@@ -53,7 +53,8 @@ TEST(BlockReader, FillsTheSpinGridByTheNumberOfBlocks)
     }
 }
 
-TEST(BlockReader, ReportsMissingAndTruncatedBlocks)
+// Blocks cut short or holding text are among the malformed inputs (tests/driver).
+TEST(BlockReader, ReportsMissingBlocks)
 {
     const struct {
         std::string name;
@@ -63,10 +64,6 @@ TEST(BlockReader, ReportsMissingAndTruncatedBlocks)
     } cases[] = {
         {"no grid line", " 2 1 1\n 1 2\n", 0, "expected the grid line \"    2    1    1\" of density block 1"},
         {"second block missing", grid_line + "\n 1 2\n", 2, "expected the grid line \"    2    1    1\" of density block 2"},
-        {"truncated block", grid_line + "\n 1 2\n" + grid_line + "\n 3\n", 2, "density block 2 (1 of 2 values read)"},
-        {"truncated fourth block", grid_line + "\n 1 2\n" + grid_line + "\n 3 4\n" + grid_line + "\n 0 0\n" + grid_line + "\n 5\n", 4,
-         "density block 4 (1 of 2 values read)"},
-        {"bad value", grid_line + "\n 1 2x\n", 1, ":2: expected"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
