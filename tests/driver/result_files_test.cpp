@@ -60,32 +60,21 @@ TEST(ResultFiles, AFileSizeLimitLeavesTheEarlierFileUntouched)
     EXPECT_EQ(hidden_files(dir.path()), std::vector<std::string>{});
 }
 
-// A tmpfs mounted for the test, unmounted when the object goes.
-class SmallTmpfs {
-public:
-    SmallTmpfs(const fs::path& where, std::size_t bytes) : where_(where)
+// A tmpfs mounted for the test, unmounted when the object goes; not copied.
+struct SmallTmpfs {
+    SmallTmpfs(const fs::path& where, std::size_t bytes) : where(where)
     {
-        fs::create_directory(where_);
-        const std::string options = "size=" + std::to_string(bytes);
-        if (::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0)
-            mounted_ = true;
-        else
-            error_ = std::strerror(errno);
+        fs::create_directory(where);
+        mounted = ::mount("tmpfs", where.c_str(), "tmpfs", 0, ("size=" + std::to_string(bytes)).c_str()) == 0;
+        if (!mounted) error = std::strerror(errno);
     }
     ~SmallTmpfs()
     {
-        if (mounted_) ::umount2(where_.c_str(), MNT_DETACH);
+        if (mounted) ::umount2(where.c_str(), MNT_DETACH);
     }
-    SmallTmpfs(const SmallTmpfs&) = delete;
-    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-
-    bool mounted() const { return mounted_; }
-    const std::string& error() const { return error_; }
-
-private:
-    fs::path where_;
-    bool mounted_ = false;
-    std::string error_;
+    fs::path where;
+    bool mounted = false;
+    std::string error;
 };
 
 TEST(ResultFiles, AFullDiskKeepsTheResultsWrittenBeforeIt)
@@ -99,7 +88,7 @@ TEST(ResultFiles, AFullDiskKeepsTheResultsWrittenBeforeIt)
     // Room for the XSF file and the old ".vasp" file, not for the new one.
     const fs::path full = dir.path() / "full";
     const SmallTmpfs tmpfs(full, xsf.size() + (64 << 10));
-    if (!tmpfs.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here: " << tmpfs.error();
+    if (!tmpfs.mounted) GTEST_SKIP() << "cannot mount a tmpfs here: " << tmpfs.error;
     dir.write("full/CHGDEN.vasp", "old vasp\n");
 
     const RunResult result = run_voxmill({"-c", input.string()}, full);
