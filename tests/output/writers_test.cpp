@@ -115,19 +115,8 @@ TEST(ChgcarWriter, WritesTheSiBulkExample)
               "   1.00000000000000       1.230000000000000E-002 -2.500000000000000E-007\n");
 }
 
-TEST(ChgcarWriter, WritesSpeciesInFiveColumnsAndCountsInSix)
-{
-    ScratchDir dir;
-    StructureHeader header = si_bulk({1, 1, 1});
-    header.NSPEC = 3;
-    header.SPECS = {"Fe", "Mn_sv_GW", "  O"};
-    header.NSATOMS = {2, 3, 3};
-    DensityGrid grid(header.NGRID);
-    ivaspview((dir.path() / "X").string(), header, grid);
-    const std::vector<std::string> lines = lines_of(dir.read("X.vasp"));
-    EXPECT_EQ(lines[5], "   FeMn_sv    O");
-    EXPECT_EQ(lines[6], "     2     3     3");
-}
+// Species and counts of several species, in their A5 and I6 fields, are in the
+// expected files of the runs (tests/ops/expected/nonspin and old-layout).
 
 TEST(InformationReport, PrintsTheFeBccExample)
 {
