@@ -36,10 +36,8 @@ TEST(BlockReader, FillsTheSpinGridByTheNumberOfBlocks)
         int NBLOCKS;
         std::vector<double> CHG, SPN;
     } cases[] = {
-        {"one block", header + grid_line + "\n 1.5 2.5\n" + between + "not a number\n", 1, {1.5, 2.5}, {0.0, 0.0}},
-        {"two blocks", header + grid_line + "\n 1.5\n 2.5\n" + between + grid_line + "\n 0.5 -.25E+00", 2, {1.5, 2.5}, {0.5, -0.25}},
-        {"four blocks", header + grid_line + "\n 9 9\n" + grid_line + "\n 3 1\n" + between + grid_line + "\n 4 2\n" + grid_line + "\n 0 2\n",
-         4, {9, 9}, {5, 3}},
+        // One, two and four blocks are the bundled examples, whose results the runs compare whole.
+        {"one block and text after it", header + grid_line + "\n 1.5 2.5\n" + between + "not a number\n", 1, {1.5, 2.5}, {0.0, 0.0}},
         {"five blocks", header + grid_line + "\n 9 9\n" + grid_line + "\n 3 0\n" + grid_line + "\n 4 0\n" + grid_line + "\n 0 -2\n" + grid_line + "\n x\n",
          5, {9, 9}, {5, 2}},
         {"text after column 40 of a grid line", header + grid_line + std::string(25, ' ') + " 7 11\n 1 2\n", 1, {1, 2}, {0, 0}},
