@@ -311,27 +311,33 @@ FreeFormRead::Next FreeFormRead::next(bool text)
     return Next::value;
 }
 
-FreeFormRead& FreeFormRead::integer(int& item, std::string_view what)
+bool FreeFormRead::next_value(std::string_view what)
 {
     switch (next(false)) {
-    case Next::value: {
-        const char* first = token_.data();
-        const char* const last = first + token_.size();
-        // from_chars takes a '-' but no '+'.
-        if (last - first > 1 && *first == '+' && is_digit(first[1])) ++first;
-        int value = 0;
-        const auto [stop, error] = std::from_chars(first, last, value);
-        if (stop != last || error == std::errc::invalid_argument) fail_token(what, token_);
-        if (error != std::errc{}) fail_token(what, token_, " (out of range)");
-        item = value;
-        break;
-    }
+    case Next::value: return true;
     case Next::null:
-    case Next::end_of_statement:
-        break;
-    case Next::end_of_file:
-        fail_end_of_file(", expected " + std::string(what));
+    case Next::end_of_statement: return false;
+    case Next::end_of_file: break;
     }
+    fail_end_of_file(", expected " + std::string(what));
+}
+
+int FreeFormRead::to_integer(std::string_view token, std::string_view what) const
+{
+    const char* first = token.data();
+    const char* const last = first + token.size();
+    // from_chars takes a '-' but no '+'.
+    if (last - first > 1 && *first == '+' && is_digit(first[1])) ++first;
+    int value = 0;
+    const auto [stop, error] = std::from_chars(first, last, value);
+    if (stop != last || error == std::errc::invalid_argument) fail_token(what, token);
+    if (error != std::errc{}) fail_token(what, token, " (out of range)");
+    return value;
+}
+
+FreeFormRead& FreeFormRead::integer(int& item, std::string_view what)
+{
+    if (next_value(what)) item = to_integer(token_, what);
     return *this;
 }
 
@@ -355,16 +361,7 @@ double FreeFormRead::to_real(std::string_view token, std::string_view what)
 
 FreeFormRead& FreeFormRead::real(double& item, std::string_view what)
 {
-    switch (next(false)) {
-    case Next::value:
-        item = to_real(token_, what);
-        break;
-    case Next::null:
-    case Next::end_of_statement:
-        break;
-    case Next::end_of_file:
-        fail_end_of_file(", expected " + std::string(what));
-    }
+    if (next_value(what)) item = to_real(token_, what);
     return *this;
 }
 

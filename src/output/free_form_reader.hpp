@@ -50,6 +50,10 @@ private:
     // Finds the next item's value and leaves it in token_.
     Next next(bool text);
     bool take_record();
+    // Whether the next item gets a value (in token_), not a null value or the
+    // end of the statement; the end of the file is a Failure naming `what`.
+    bool next_value(std::string_view what);
+    int to_integer(std::string_view token, std::string_view what) const;
     double to_real(std::string_view token, std::string_view what);
     [[noreturn]] void fail_token(std::string_view what, std::string_view token, std::string_view note = {}) const;
     [[noreturn]] void fail_end_of_file(std::string_view detail) const;
