@@ -1,6 +1,8 @@
-// A text file read record by record, through one buffer, with the number of
-// the line each record came from. A record ending in CR LF reads like one
-// ending in LF; the last record needs no line end.
+// A text file read record by record, with the number of the line each record
+// came from. A record ending in CR LF reads like one ending in LF; the last
+// record needs no line end. The file is read through a memory map, so that its
+// text is neither copied nor held twice; the pages already read leave the
+// process's resident memory as it goes on.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +15,7 @@ class TextSource {
 public:
     // Opens `path` for reading; throws Failure naming the file and the
     // system's reason when it cannot be opened or is not a regular file.
+    // A file cut short while it is read ends the process (see interrupts.hpp).
     explicit TextSource(std::string path);
     ~TextSource();
     TextSource(const TextSource&) = delete;
@@ -30,24 +33,24 @@ public:
     // Starts again at line 1.
     void rewind();
 
-    // Reads on to the end of the file and counts the records that hold `text`
-    // within their first `columns` characters: what a loop of next_record()
-    // and a search of each record finds, with the same failures and line
-    // numbers, but searching the buffer as a whole.
+    // Reads on to the end of the file and counts the records that hold `text`,
+    // which is not empty, within their first `columns` characters: what a loop
+    // of next_record() and a search of each record finds, with the same
+    // failures and line numbers, but searching the text as a whole.
     long count_records_holding(std::string_view text, std::size_t columns);
 
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:
-    // Moves the unread bytes to the front and reads more after them, or notes
-    // the end of the file.
-    void fill();
+    // Lets the pages before `offset` leave the process's resident memory; they
+    // stay in the page cache, and reading them again maps them back.
+    void release_before(std::size_t offset);
     std::string path_;
-    int fd_ = -1;
-    std::string buffer_;
-    std::size_t begin_ = 0;  // first unread byte in buffer_
-    std::size_t end_ = 0;    // end of the bytes read into buffer_
-    bool at_eof_ = false;
+    const char* text_ = nullptr;  // the whole file, mapped read-only
+    std::size_t size_ = 0;
+    std::size_t begin_ = 0;     // first unread byte
+    std::size_t released_ = 0;  // the pages before it are released
+    int guard_slot_ = -1;
     long line_ = 0;
 };
 

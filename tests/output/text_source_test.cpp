@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <vector>
 
 #include "output/failure.hpp"
+#include "output/interrupts.hpp"
 #include "support/run_binary.hpp"
 #include "support/failure_of.hpp"
 
@@ -43,9 +46,9 @@ TEST(TextSource, SplitsRecordsAtLineEnds)
     }
 }
 
-TEST(TextSource, ReadsRecordsAcrossBufferRefillsAndRewinds)
+TEST(TextSource, ReadsRecordsAgainAfterARewind)
 {
-    // Lines of many lengths, and one of 3 MiB that makes the buffer grow.
+    // Lines of many lengths and one of 3 MiB: more than the pages let go of on the way.
     std::string content;
     std::vector<std::string> expected;
     for (int n = 1; n <= 2000; ++n) {
@@ -152,14 +155,57 @@ TEST(TextSourceScan, CountsTheRecordsHoldingAText)
     for (const auto& c : cases) EXPECT_EQ(count_grid_lines(c.content), c.expected) << c.name;
 }
 
-TEST(TextSourceScan, GridTextAcrossBufferBoundaries)
+TEST(TextSourceScan, CountsAsARecordByRecordSearchDoesOnRandomText)
 {
-    // The grid line at every offset around the end of the first 1 MiB buffer.
-    const std::size_t buffer = std::size_t{1} << 20;
-    for (std::size_t shift = 0; shift < 40; ++shift) {
-        const std::string filler(buffer - 20 + shift, 'v');
-        EXPECT_EQ(count_grid_lines(filler + "\n" + grid + "\nafter\n" + grid), "2 at line 4") << shift;
+    // Few characters, so that the text and its first and last characters turn
+    // up often, at every place of the sixteen searched at once, the short text
+    // often twice in a record.
+    std::mt19937 random(5);
+    testing::ScratchDir dir;
+    const std::string path = (dir.path() / "in").string();
+    for (int round = 0; round < 400; ++round) {
+        const std::string text = round % 2 == 0 ? "1 1" : "  12  8";
+        std::string content(random() % 400, ' ');
+        for (char& c : content) c = " 128\n\r"[random() % 6];
+        const std::size_t columns = std::size_t{4} << (round % 5);
+        dir.write("in", content);
+
+        TextSource by_record(path);
+        long expected = 0;
+        std::string_view record;
+        while (by_record.next_record(record)) expected += record.substr(0, columns).find(text) != std::string_view::npos;
+
+        TextSource whole(path);
+        EXPECT_EQ(whole.count_records_holding(text, columns), expected) << content;
+        EXPECT_EQ(whole.line(), by_record.line()) << content;
     }
+}
+
+TEST(TextSourceScan, GridTextAcrossTheStretchesSearchedAtOnce)
+{
+    // The search goes a stretch of whole records at a time, each no longer than
+    // the longest record allowed: the grid line around the end of the first.
+    const std::size_t stretch = TextSource::max_record_length;
+    for (std::size_t shift = 0; shift < 40; shift += 3) {
+        const std::string filler(stretch - 45 + shift, 'v');
+        EXPECT_EQ(count_grid_lines("v\n" + filler + "\n" + grid + "\nafter\n" + grid), "2 at line 5") << shift;
+    }
+}
+
+TEST(TextSourceDeathTest, AFileCutShortWhileItIsReadEndsTheRunNamingIt)
+{
+    testing::ScratchDir dir;
+    const std::string path = (dir.path() / "CHGCAR").string();
+    dir.write("CHGCAR", std::string(100'000, 'x') + "\n");
+    EXPECT_EXIT(
+        {
+            interrupts::install();
+            TextSource source(path);
+            std::filesystem::resize_file(path, 0);
+            std::string_view record;
+            source.next_record(record);
+        },
+        ::testing::ExitedWithCode(1), "^voxmill: cannot read " + path + ": the file was cut short while it was read\n$");
 }
 
 }  // namespace
