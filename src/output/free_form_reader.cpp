@@ -1,6 +1,7 @@
 #include "output/free_form_reader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -59,62 +60,86 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     return static_cast<std::uint32_t>(chunk);
 }
 
-// The 11 digits p[2, 13) of a value in VASP's form as an integer, once they and
-// the first exponent digit p[15] are found to be digits.
-[[gnu::always_inline]] inline bool vasp_mantissa(const char* p, std::uint64_t& mantissa)
+// The 11 digits of a value in VASP's form from `token` on, as a double (they
+// are exact), once its first 16 characters are found to be '0' or '-', ".",
+// 11 digits, "E", '+' or '-' and a digit.
+[[gnu::always_inline]] inline bool vasp_digits(const char* token, double& mantissa)
 {
 #if defined(__SSE2__)
-    // Sixteen columns at once: their digit values, which columns hold digits,
-    // then the 11 digits (moved to columns 5 to 15 after five zeros) summed in
-    // pairs, fours and eights by multiply-adds in 16- and 32-bit lanes.
-    const __m128i digits = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8('0'));
-    const int digit_columns = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(digits, _mm_set1_epi8(9)), _mm_setzero_si128()));
-    constexpr int needed = 0x9FFC;  // columns 2 to 12 and 15
-    if ((digit_columns & needed) != needed) return false;
-    const __m128i columns_5_to_15 = _mm_set_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0);
-    const __m128i aligned = _mm_and_si128(_mm_slli_si128(digits, 3), columns_5_to_15);
+    // All 16 columns checked at once, without a branch on the signs, whose
+    // values in a block are as likely as not: each column less its base must
+    // not exceed its limit, but for the signs, which may also be exactly '-'.
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(token));
+    const __m128i base = _mm_setr_epi8('0', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '+', '0');
+    const __m128i limit = _mm_setr_epi8(0, 0, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0, 0, 9);
+    const __m128i minus = _mm_setr_epi8('-', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '-', '0');
+    const __m128i columns = _mm_sub_epi8(text, base);
+    const __m128i in_shape = _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()),
+                                          _mm_cmpeq_epi8(text, minus));
+    if (_mm_movemask_epi8(in_shape) != 0xFFFF) return false;
+    // The digits, moved to columns 0 to 10, summed in pairs, fours and eights
+    // by multiply-adds in 16- and 32-bit lanes; zero weights drop the exponent.
+    const __m128i digits = _mm_srli_si128(columns, 2);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i ten_one = _mm_set_epi16(1, 10, 1, 10, 1, 10, 1, 10);
-    const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(aligned, zero), ten_one),
-                                          _mm_madd_epi16(_mm_unpackhi_epi8(aligned, zero), ten_one));
-    const __m128i fours = _mm_madd_epi16(pairs, _mm_set_epi16(1, 100, 1, 100, 1, 100, 1, 100));
-    const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set_epi16(1, 10000, 1, 10000, 1, 10000, 1, 10000));
-    mantissa = static_cast<std::uint64_t>(_mm_cvtsi128_si32(eights)) * 100'000'000
-               + static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
+    const __m128i pairs = _mm_packs_epi32(
+        _mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1)),
+        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(100, 10, 1, 0, 0, 0, 0, 0)));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 1, 1, 0, 0));  // 4, 4 and 3 digits
+    const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_setr_epi16(10000, 1, 1, 0, 0, 0, 0, 0));
+    // The first 8 digits times 1000 plus the last 3, exact in doubles.
+    const __m128d parts = _mm_cvtepi32_pd(eights);
+    mantissa = _mm_cvtsd_f64(parts) * 1000 + _mm_cvtsd_f64(_mm_unpackhi_pd(parts, parts));
     return true;
 #else
     if constexpr (std::endian::native != std::endian::little) return false;
     std::uint64_t head, tail;
-    std::memcpy(&head, p + 2, 8);  // digits 1 to 8
-    std::memcpy(&tail, p + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
-    if (!all_digits(head) || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000)) return false;
-    mantissa = std::uint64_t{digits_value(head)} * 1000 + static_cast<unsigned>(p[10] - '0') * 100
-               + static_cast<unsigned>(p[11] - '0') * 10 + static_cast<unsigned>(p[12] - '0');
+    std::memcpy(&head, token + 2, 8);  // digits 1 to 8
+    std::memcpy(&tail, token + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
+    if ((token[0] != '0' && token[0] != '-') || token[1] != '.' || token[13] != 'E' || (token[14] != '+' && token[14] != '-')
+        || !all_digits(head) || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000))
+        return false;
+    mantissa = static_cast<double>(std::int64_t{digits_value(head)} * 1000 + (token[10] - '0') * 100 + (token[11] - '0') * 10
+                                   + (token[12] - '0'));
     return true;
 #endif
 }
 
-// A real exactly as VASP writes the values of a density block, "0.12345678901E+01"
-// or "-.12345678901E-03", ending at `last` or a separator: 11 digits times a
-// power of ten, converted as convert_plain_real would, in fewer steps.
+// The value VASP writes as "0.12345678901E+01" or "-.12345678901E-03", if
+// the 17 characters from `token` have exactly that form and the exponent lets
+// both the 11 digits and the power of ten be exact doubles: their quotient or
+// product, one correctly rounded operation, is then the nearest double. The
+// sign goes with the power, so "-.00000000000E+00" gives -0.
+[[gnu::always_inline]] inline bool vasp_value(const char* token, double& value)
+{
+    static constexpr auto signed_powers_of_ten = [] {
+        std::array<std::array<double, 23>, 2> powers{};
+        double power = 1;
+        for (std::size_t k = 0; k < 23; ++k, power *= 10) {
+            powers[0][k] = power;
+            powers[1][k] = -power;
+        }
+        return powers;
+    }();
+    double mantissa;
+    const auto last_digit = static_cast<unsigned>(token[16] - '0');
+    if (!vasp_digits(token, mantissa) || last_digit > 9) return false;
+    // ',' - '+' is 1 and ',' - '-' is -1: a multiplication, again not a branch.
+    const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
+    const int scale = exponent - 11;
+    if (scale < -22 || scale > 22) return false;
+    const auto& powers = signed_powers_of_ten[token[0] == '-'];
+    value = scale < 0 ? mantissa / powers[-scale] : mantissa * powers[scale];
+    return true;
+}
+
+// A real exactly as VASP writes the values of a density block, ending at
+// `last` or a separator; see vasp_value.
 [[gnu::always_inline]] inline bool convert_vasp_real(const char*& first, const char* last, double& value)
 {
-    static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::ptrdiff_t length = 17;
-    const char* p = first;
-    if (last - p < length || (last - p > length && !ends_value(p[length]))) return false;
-    if ((p[0] != '0' && p[0] != '-') || p[1] != '.' || p[13] != 'E' || (p[14] != '+' && p[14] != '-') || !is_digit(p[16]))
-        return false;
-    std::uint64_t mantissa;
-    if (!vasp_mantissa(p, mantissa)) return false;
-    const int exponent = (p[15] - '0') * 10 + (p[16] - '0');
-    const int scale = (p[14] == '-' ? -exponent : exponent) - 11;
-    if (scale < -22 || scale > 22) return false;
-    const double magnitude = scale < 0 ? static_cast<double>(mantissa) / powers_of_ten[-scale]
-                                       : static_cast<double>(mantissa) * powers_of_ten[scale];
-    value = p[0] == '-' ? -magnitude : magnitude;
-    first = p + length;
+    if (last - first < length || (last - first > length && !ends_value(first[length]))) return false;
+    if (!vasp_value(first, value)) return false;
+    first += length;
     return true;
 }
 
@@ -386,7 +411,10 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
                 }
                 while (p != end && is_blank(*p)) ++p;
                 if (p != end) {
-                    if (!convert_real(p, end, *out)) break;
+                    // Through a copy, so that p can stay in a register.
+                    const char* after = p;
+                    if (!convert_real(after, end, *out)) break;
+                    p = after;
                     ++out;
                 } else if (take_record()) {
                     p = pos_;
