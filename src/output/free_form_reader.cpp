@@ -143,6 +143,25 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     return true;
 }
 
+// A record of five blanks and values in VASP's form, as every full record of
+// a density block is: converted together, since none needs a check of the
+// record's end or of a separator but the blank before the next. False, with
+// nothing stored, for any other record of that length.
+constexpr std::ptrdiff_t vasp_field_length = 18;
+constexpr std::ptrdiff_t vasp_record_length = 5 * vasp_field_length;
+
+[[gnu::always_inline]] inline bool convert_vasp_record(const char* record, double* values)
+{
+    double converted[5];
+#pragma GCC unroll 5
+    for (int i = 0; i < 5; ++i) {
+        const char* const field = record + i * vasp_field_length;
+        if (field[0] != ' ' || !vasp_value(field + 1, converted[i])) return false;
+    }
+    std::copy_n(converted, 5, values);
+    return true;
+}
+
 // Converts a real of at most 19 digits whose value is an integer times or
 // divided by a power of ten up to 1e22, as every value VASP writes is: both
 // are exact doubles, so one correctly rounded operation gives the nearest
@@ -403,7 +422,13 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
             const char* p = pos_;
             const char* end = end_;
             while (out != stop) {
-                // A blank and a value as VASP writes it: the common case, first.
+                // Whole records as VASP writes them, then single values so: the
+                // common cases, first.
+                if (end - p == vasp_record_length && stop - out >= 5 && convert_vasp_record(p, out)) {
+                    p = end;
+                    out += 5;
+                    continue;
+                }
                 if (const char* q = p + 1; end - p > 1 && *p == ' ' && convert_vasp_real(q, end, *out)) {
                     p = q;
                     ++out;

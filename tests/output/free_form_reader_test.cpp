@@ -283,6 +283,23 @@ TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
     }
 }
 
+TEST(FreeFormRead, VaspRecordsEndAtASlashAndLeaveTheRestUnchanged)
+{
+    // A record that would have VASP's layout but for a slash in place of a blank.
+    const std::string quarter = " 0.25000000000E+00";
+    for (std::size_t column = 0; column < 5; ++column) {
+        std::string record;
+        for (std::size_t i = 0; i < 5; ++i) record += i == column ? "/" + quarter.substr(1) : quarter;
+        Input input(record + "\n" + quarter + "\nnext\n");
+        std::vector<double> values(6, -1);
+        std::vector<double> expected(6, -1);
+        std::fill_n(expected.begin(), column, 0.25);
+        FreeFormRead(input.source).reals(values, "block");
+        EXPECT_EQ(values, expected) << "slash in column " << column + 1;
+        EXPECT_EQ(input.next_text(), "0.25") << "slash in column " << column + 1;
+    }
+}
+
 TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
 {
     // VASP's forms, " 0.xxxE+yy", " -.xxxE-yy" and three-digit exponents with
