@@ -111,12 +111,13 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
 // sign goes with the power, so "-.00000000000E+00" gives -0.
 [[gnu::always_inline]] inline bool vasp_value(const char* token, double& value)
 {
+    // 10 to the power |scale| for scales -22 to 22, with either sign.
     static constexpr auto signed_powers_of_ten = [] {
-        std::array<std::array<double, 23>, 2> powers{};
+        std::array<std::array<double, 45>, 2> powers{};
         double power = 1;
         for (std::size_t k = 0; k < 23; ++k, power *= 10) {
-            powers[0][k] = power;
-            powers[1][k] = -power;
+            powers[0][22 + k] = powers[0][22 - k] = power;
+            powers[1][22 + k] = powers[1][22 - k] = -power;
         }
         return powers;
     }();
@@ -127,8 +128,8 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
     const int scale = exponent - 11;
     if (scale < -22 || scale > 22) return false;
-    const auto& powers = signed_powers_of_ten[token[0] == '-'];
-    value = scale < 0 ? mantissa / powers[-scale] : mantissa * powers[scale];
+    const double power = signed_powers_of_ten[token[0] == '-'][scale + 22];
+    value = scale < 0 ? mantissa / power : mantissa * power;
     return true;
 }
 
