@@ -61,8 +61,9 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
 }
 
 // The 11 digits of a value in VASP's form from `token` on, as a double (they
-// are exact), once its first 16 characters are found to be '0' or '-', ".",
-// 11 digits, "E", '+' or '-' and a digit.
+// are exact) with the value's sign, -0 for "-.00000000000", once its first 16
+// characters are found to be '0' or '-', ".", 11 digits, "E", '+' or '-' and
+// a digit.
 [[gnu::always_inline]] inline bool vasp_digits(const char* token, double& mantissa)
 {
 #if defined(__SSE2__)
@@ -74,8 +75,8 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     const __m128i limit = _mm_setr_epi8(0, 0, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0, 0, 9);
     const __m128i minus = _mm_setr_epi8('-', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '-', '0');
     const __m128i columns = _mm_sub_epi8(text, base);
-    const __m128i in_shape = _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()),
-                                          _mm_cmpeq_epi8(text, minus));
+    const __m128i minus_columns = _mm_cmpeq_epi8(text, minus);
+    const __m128i in_shape = _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()), minus_columns);
     if (_mm_movemask_epi8(in_shape) != 0xFFFF) return false;
     // The digits, moved to columns 0 to 10, summed in pairs, fours and eights
     // by multiply-adds in 16- and 32-bit lanes; zero weights drop the exponent.
@@ -86,9 +87,11 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
         _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(100, 10, 1, 0, 0, 0, 0, 0)));
     const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 1, 1, 0, 0));  // 4, 4 and 3 digits
     const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_setr_epi16(10000, 1, 1, 0, 0, 0, 0, 0));
-    // The first 8 digits times 1000 plus the last 3, exact in doubles.
+    // The first 8 digits times 1000 plus the last 3, exact in doubles, then
+    // the sign bit set from the lowest bit of column 0 if that is '-'.
     const __m128d parts = _mm_cvtepi32_pd(eights);
-    mantissa = _mm_cvtsd_f64(parts) * 1000 + _mm_cvtsd_f64(_mm_unpackhi_pd(parts, parts));
+    const __m128d magnitude = _mm_add_sd(_mm_mul_sd(parts, _mm_set_sd(1000)), _mm_unpackhi_pd(parts, parts));
+    mantissa = _mm_cvtsd_f64(_mm_xor_pd(magnitude, _mm_castsi128_pd(_mm_slli_epi64(minus_columns, 63))));
     return true;
 #else
     if constexpr (std::endian::native != std::endian::little) return false;
@@ -100,6 +103,7 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
         return false;
     mantissa = static_cast<double>(std::int64_t{digits_value(head)} * 1000 + (token[10] - '0') * 100 + (token[11] - '0') * 10
                                    + (token[12] - '0'));
+    if (token[0] == '-') mantissa = -mantissa;
     return true;
 #endif
 }
@@ -107,18 +111,14 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
 // The value VASP writes as "0.12345678901E+01" or "-.12345678901E-03", if
 // the 17 characters from `token` have exactly that form and the exponent lets
 // both the 11 digits and the power of ten be exact doubles: their quotient or
-// product, one correctly rounded operation, is then the nearest double. The
-// sign goes with the power, so "-.00000000000E+00" gives -0.
+// product, one correctly rounded operation, is then the nearest double.
 [[gnu::always_inline]] inline bool vasp_value(const char* token, double& value)
 {
-    // 10 to the power |scale| for scales -22 to 22, with either sign.
-    static constexpr auto signed_powers_of_ten = [] {
-        std::array<std::array<double, 45>, 2> powers{};
+    // 10 to the power |scale| for scales -22 to 22.
+    static constexpr auto powers_of_ten = [] {
+        std::array<double, 45> powers{};
         double power = 1;
-        for (std::size_t k = 0; k < 23; ++k, power *= 10) {
-            powers[0][22 + k] = powers[0][22 - k] = power;
-            powers[1][22 + k] = powers[1][22 - k] = -power;
-        }
+        for (std::size_t k = 0; k < 23; ++k, power *= 10) powers[22 + k] = powers[22 - k] = power;
         return powers;
     }();
     double mantissa;
@@ -128,7 +128,7 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
     const int scale = exponent - 11;
     if (scale < -22 || scale > 22) return false;
-    const double power = signed_powers_of_ten[token[0] == '-'][scale + 22];
+    const double power = powers_of_ten[scale + 22];
     value = scale < 0 ? mantissa / power : mantissa * power;
     return true;
 }
