@@ -60,11 +60,10 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     return static_cast<std::uint32_t>(chunk);
 }
 
-// The 11 digits of a value in VASP's form from `token` on, as a double (they
-// are exact) with the value's sign, -0 for "-.00000000000", once its first 16
-// characters are found to be '0' or '-', ".", 11 digits, "E", '+' or '-' and
-// a digit.
-[[gnu::always_inline]] inline bool vasp_digits(const char* token, double& mantissa)
+// The 11 digits of a value in VASP's form from `token` on as a double, exact,
+// with the value's sign ("-.00000000000" gives -0); false unless its first 16
+// characters are '0' or '-', ".", 11 digits, "E", '+' or '-' and a digit.
+[[gnu::always_inline]] inline bool vasp_mantissa(const char* token, double& mantissa)
 {
 #if defined(__SSE2__)
     // All 16 columns checked at once, without a branch on the signs, whose
@@ -123,8 +122,9 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     }();
     double mantissa;
     const auto last_digit = static_cast<unsigned>(token[16] - '0');
-    if (!vasp_digits(token, mantissa) || last_digit > 9) return false;
-    // ',' - '+' is 1 and ',' - '-' is -1: a multiplication, again not a branch.
+    if (!vasp_mantissa(token, mantissa) || last_digit > 9) return false;
+    // The exponent's sign by a multiplication, not a branch: ',' - '+' is 1
+    // and ',' - '-' is -1.
     const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
     const int scale = exponent - 11;
     if (scale < -22 || scale > 22) return false;
@@ -144,13 +144,13 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     return true;
 }
 
+constexpr std::ptrdiff_t vasp_field_length = 18;  // a blank and a value
+constexpr std::ptrdiff_t vasp_record_length = 5 * vasp_field_length;
+
 // A record of five blanks and values in VASP's form, as every full record of
 // a density block is: converted together, since none needs a check of the
 // record's end or of a separator but the blank before the next. False, with
 // nothing stored, for any other record of that length.
-constexpr std::ptrdiff_t vasp_field_length = 18;
-constexpr std::ptrdiff_t vasp_record_length = 5 * vasp_field_length;
-
 [[gnu::always_inline]] inline bool convert_vasp_record(const char* record, double* values)
 {
     double converted[5];
