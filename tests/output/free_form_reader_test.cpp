@@ -300,6 +300,28 @@ TEST(FreeFormRead, VaspRecordsEndAtASlashAndLeaveTheRestUnchanged)
     }
 }
 
+TEST(FreeFormRead, ReadsVaspRecordsPieceByPieceAsInOneCall)
+{
+    // Pieces that end inside a record of five values, as the component
+    // blocks of a non-collinear file are read.
+    std::string content;
+    std::vector<double> expected;
+    for (int i = 1; i <= 20; ++i) {
+        const std::string value = (i % 3 == 0 ? "-." : "0.") + std::to_string(12345678900LL + i) + "E+0" + std::to_string(i % 10);
+        content += " " + value + (i % 5 == 0 ? "\n" : "");
+        expected.push_back(from_chars_value((i % 3 == 0 ? "-0." : "0.") + value.substr(2)));
+    }
+    for (const std::size_t piece : {1, 3, 4, 6, 7}) {
+        Input input(content + "next\n");
+        std::vector<double> values(expected.size(), -1);
+        FreeFormRead read(input.source);
+        for (std::size_t first = 0; first < values.size(); first += piece)
+            read.reals(std::span(values).subspan(first, std::min(piece, values.size() - first)), "block", values.size());
+        EXPECT_EQ(values, expected) << "pieces of " << piece;
+        EXPECT_EQ(input.next_text(), "next") << "pieces of " << piece;
+    }
+}
+
 TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
 {
     // VASP's forms, " 0.xxxE+yy", " -.xxxE-yy" and three-digit exponents with
