@@ -23,27 +23,6 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool ends_value(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
 
-// Adds the digits from `p` on to `mantissa`, eight at a time where it can.
-const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        while (last - p >= 8) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, p, 8);
-            if ((((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) != 0) break;
-            // Eight ASCII digits to their value in three multiplications.
-            chunk -= 0x3030303030303030;
-            chunk = chunk * 10 + (chunk >> 8);
-            chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
-                     ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
-            mantissa = mantissa * 100000000 + static_cast<std::uint32_t>(chunk);
-            p += 8;
-        }
-    }
-    for (; p != last && is_digit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    return p;
-}
-
 // Whether the eight bytes of `chunk` are all ASCII digits.
 inline bool all_digits(std::uint64_t chunk)
 {
@@ -58,6 +37,21 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
              ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
     return static_cast<std::uint32_t>(chunk);
+}
+
+// Adds the digits from `p` on to `mantissa`, eight at a time where it can.
+const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; last - p >= 8; p += 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, p, 8);
+            if (!all_digits(chunk)) break;
+            mantissa = mantissa * 100000000 + digits_value(chunk);
+        }
+    }
+    for (; p != last && is_digit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    return p;
 }
 
 // The 11 digits of a value in VASP's form from `token` on as a double, exact,
