@@ -1,6 +1,7 @@
 #include "output/free_form_reader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -22,27 +23,6 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool ends_value(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
 
-// Adds the digits from `p` on to `mantissa`, eight at a time where it can.
-const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        while (last - p >= 8) {
-            std::uint64_t chunk;
-            std::memcpy(&chunk, p, 8);
-            if ((((chunk + 0x4646464646464646) | (chunk - 0x3030303030303030)) & 0x8080808080808080) != 0) break;
-            // Eight ASCII digits to their value in three multiplications.
-            chunk -= 0x3030303030303030;
-            chunk = chunk * 10 + (chunk >> 8);
-            chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
-                     ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
-            mantissa = mantissa * 100000000 + static_cast<std::uint32_t>(chunk);
-            p += 8;
-        }
-    }
-    for (; p != last && is_digit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    return p;
-}
-
 // Whether the eight bytes of `chunk` are all ASCII digits.
 inline bool all_digits(std::uint64_t chunk)
 {
@@ -59,62 +39,121 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
     return static_cast<std::uint32_t>(chunk);
 }
 
-// The 11 digits p[2, 13) of a value in VASP's form as an integer, once they and
-// the first exponent digit p[15] are found to be digits.
-[[gnu::always_inline]] inline bool vasp_mantissa(const char* p, std::uint64_t& mantissa)
+// Adds the digits from `p` on to `mantissa`, eight at a time where it can.
+const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; last - p >= 8; p += 8) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, p, 8);
+            if (!all_digits(chunk)) break;
+            mantissa = mantissa * 100000000 + digits_value(chunk);
+        }
+    }
+    for (; p != last && is_digit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    return p;
+}
+
+// The 11 digits of a value in VASP's form from `token` on as a double, exact,
+// with the value's sign ("-.00000000000" gives -0); false unless its first 16
+// characters are '0' or '-', ".", 11 digits, "E", '+' or '-' and a digit.
+[[gnu::always_inline]] inline bool vasp_mantissa(const char* token, double& mantissa)
 {
 #if defined(__SSE2__)
-    // Sixteen columns at once: their digit values, which columns hold digits,
-    // then the 11 digits (moved to columns 5 to 15 after five zeros) summed in
-    // pairs, fours and eights by multiply-adds in 16- and 32-bit lanes.
-    const __m128i digits = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8('0'));
-    const int digit_columns = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(digits, _mm_set1_epi8(9)), _mm_setzero_si128()));
-    constexpr int needed = 0x9FFC;  // columns 2 to 12 and 15
-    if ((digit_columns & needed) != needed) return false;
-    const __m128i columns_5_to_15 = _mm_set_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0);
-    const __m128i aligned = _mm_and_si128(_mm_slli_si128(digits, 3), columns_5_to_15);
+    // All 16 columns checked at once, without a branch on the signs, whose
+    // values in a block are as likely as not: each column less its base must
+    // not exceed its limit, but for the signs, which may also be exactly '-'.
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(token));
+    const __m128i base = _mm_setr_epi8('0', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '+', '0');
+    const __m128i limit = _mm_setr_epi8(0, 0, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0, 0, 9);
+    const __m128i minus = _mm_setr_epi8('-', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '-', '0');
+    const __m128i columns = _mm_sub_epi8(text, base);
+    const __m128i minus_columns = _mm_cmpeq_epi8(text, minus);
+    const __m128i in_shape = _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()), minus_columns);
+    if (_mm_movemask_epi8(in_shape) != 0xFFFF) return false;
+    // The digits, moved to columns 0 to 10, summed in pairs, fours and eights
+    // by multiply-adds in 16- and 32-bit lanes; zero weights drop the exponent.
+    const __m128i digits = _mm_srli_si128(columns, 2);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i ten_one = _mm_set_epi16(1, 10, 1, 10, 1, 10, 1, 10);
-    const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(aligned, zero), ten_one),
-                                          _mm_madd_epi16(_mm_unpackhi_epi8(aligned, zero), ten_one));
-    const __m128i fours = _mm_madd_epi16(pairs, _mm_set_epi16(1, 100, 1, 100, 1, 100, 1, 100));
-    const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set_epi16(1, 10000, 1, 10000, 1, 10000, 1, 10000));
-    mantissa = static_cast<std::uint64_t>(_mm_cvtsi128_si32(eights)) * 100'000'000
-               + static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
+    const __m128i pairs = _mm_packs_epi32(
+        _mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1)),
+        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(100, 10, 1, 0, 0, 0, 0, 0)));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 1, 1, 0, 0));  // 4, 4 and 3 digits
+    const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_setr_epi16(10000, 1, 1, 0, 0, 0, 0, 0));
+    // The first 8 digits times 1000 plus the last 3, exact in doubles, then
+    // the sign bit set from the lowest bit of column 0 if that is '-'.
+    const __m128d parts = _mm_cvtepi32_pd(eights);
+    const __m128d magnitude = _mm_add_sd(_mm_mul_sd(parts, _mm_set_sd(1000)), _mm_unpackhi_pd(parts, parts));
+    mantissa = _mm_cvtsd_f64(_mm_xor_pd(magnitude, _mm_castsi128_pd(_mm_slli_epi64(minus_columns, 63))));
     return true;
 #else
     if constexpr (std::endian::native != std::endian::little) return false;
     std::uint64_t head, tail;
-    std::memcpy(&head, p + 2, 8);  // digits 1 to 8
-    std::memcpy(&tail, p + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
-    if (!all_digits(head) || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000)) return false;
-    mantissa = std::uint64_t{digits_value(head)} * 1000 + static_cast<unsigned>(p[10] - '0') * 100
-               + static_cast<unsigned>(p[11] - '0') * 10 + static_cast<unsigned>(p[12] - '0');
+    std::memcpy(&head, token + 2, 8);  // digits 1 to 8
+    std::memcpy(&tail, token + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
+    if ((token[0] != '0' && token[0] != '-') || token[1] != '.' || token[13] != 'E' || (token[14] != '+' && token[14] != '-')
+        || !all_digits(head) || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000))
+        return false;
+    mantissa = static_cast<double>(std::int64_t{digits_value(head)} * 1000 + (token[10] - '0') * 100 + (token[11] - '0') * 10
+                                   + (token[12] - '0'));
+    if (token[0] == '-') mantissa = -mantissa;
     return true;
 #endif
 }
 
-// A real exactly as VASP writes the values of a density block, "0.12345678901E+01"
-// or "-.12345678901E-03", ending at `last` or a separator: 11 digits times a
-// power of ten, converted as convert_plain_real would, in fewer steps.
+// The value VASP writes as "0.12345678901E+01" or "-.12345678901E-03", if
+// the 17 characters from `token` have exactly that form and the exponent lets
+// both the 11 digits and the power of ten be exact doubles: their quotient or
+// product, one correctly rounded operation, is then the nearest double.
+[[gnu::always_inline]] inline bool vasp_value(const char* token, double& value)
+{
+    // 10 to the power |scale| for scales -22 to 22.
+    static constexpr auto powers_of_ten = [] {
+        std::array<double, 45> powers{};
+        double power = 1;
+        for (std::size_t k = 0; k < 23; ++k, power *= 10) powers[22 + k] = powers[22 - k] = power;
+        return powers;
+    }();
+    double mantissa;
+    const auto last_digit = static_cast<unsigned>(token[16] - '0');
+    if (!vasp_mantissa(token, mantissa) || last_digit > 9) return false;
+    // The exponent's sign by a multiplication, not a branch: ',' - '+' is 1
+    // and ',' - '-' is -1.
+    const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
+    const int scale = exponent - 11;
+    if (scale < -22 || scale > 22) return false;
+    const double power = powers_of_ten[scale + 22];
+    value = scale < 0 ? mantissa / power : mantissa * power;
+    return true;
+}
+
+// A real exactly as VASP writes the values of a density block, ending at
+// `last` or a separator; see vasp_value.
 [[gnu::always_inline]] inline bool convert_vasp_real(const char*& first, const char* last, double& value)
 {
-    static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::ptrdiff_t length = 17;
-    const char* p = first;
-    if (last - p < length || (last - p > length && !ends_value(p[length]))) return false;
-    if ((p[0] != '0' && p[0] != '-') || p[1] != '.' || p[13] != 'E' || (p[14] != '+' && p[14] != '-') || !is_digit(p[16]))
-        return false;
-    std::uint64_t mantissa;
-    if (!vasp_mantissa(p, mantissa)) return false;
-    const int exponent = (p[15] - '0') * 10 + (p[16] - '0');
-    const int scale = (p[14] == '-' ? -exponent : exponent) - 11;
-    if (scale < -22 || scale > 22) return false;
-    const double magnitude = scale < 0 ? static_cast<double>(mantissa) / powers_of_ten[-scale]
-                                       : static_cast<double>(mantissa) * powers_of_ten[scale];
-    value = p[0] == '-' ? -magnitude : magnitude;
-    first = p + length;
+    if (last - first < length || (last - first > length && !ends_value(first[length]))) return false;
+    if (!vasp_value(first, value)) return false;
+    first += length;
+    return true;
+}
+
+constexpr std::ptrdiff_t vasp_field_length = 18;  // a blank and a value
+constexpr std::ptrdiff_t vasp_record_length = 5 * vasp_field_length;
+
+// A record of five blanks and values in VASP's form, as every full record of
+// a density block is: converted together, since none needs a check of the
+// record's end or of a separator but the blank before the next. False, with
+// nothing stored, for any other record of that length.
+[[gnu::always_inline]] inline bool convert_vasp_record(const char* record, double* values)
+{
+    double converted[5];
+#pragma GCC unroll 5
+    for (int i = 0; i < 5; ++i) {
+        const char* const field = record + i * vasp_field_length;
+        if (field[0] != ' ' || !vasp_value(field + 1, converted[i])) return false;
+    }
+    std::copy_n(converted, 5, values);
     return true;
 }
 
@@ -378,7 +417,13 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
             const char* p = pos_;
             const char* end = end_;
             while (out != stop) {
-                // A blank and a value as VASP writes it: the common case, first.
+                // Whole records as VASP writes them, then single values so: the
+                // common cases, first.
+                if (end - p == vasp_record_length && stop - out >= 5 && convert_vasp_record(p, out)) {
+                    p = end;
+                    out += 5;
+                    continue;
+                }
                 if (const char* q = p + 1; end - p > 1 && *p == ' ' && convert_vasp_real(q, end, *out)) {
                     p = q;
                     ++out;
@@ -386,7 +431,10 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
                 }
                 while (p != end && is_blank(*p)) ++p;
                 if (p != end) {
-                    if (!convert_real(p, end, *out)) break;
+                    // Through a copy, so that p can stay in a register.
+                    const char* after = p;
+                    if (!convert_real(after, end, *out)) break;
+                    p = after;
                     ++out;
                 } else if (take_record()) {
                     p = pos_;

@@ -65,8 +65,8 @@ private:
     long repeats_ = 0;           // further items that get token_, or a null value
     bool repeat_null_ = false;
     bool after_comma_ = true;    // a comma now is a null value; so it is at the start
-    std::string scratch_;
-    std::size_t reals_read_ = 0;  // by earlier reals() calls of this statement        // a real rewritten into the form from_chars takes
+    std::string scratch_;         // a real rewritten into the form from_chars takes
+    std::size_t reals_read_ = 0;  // by earlier reals() calls of this statement
 };
 
 }  // namespace voxmill

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -188,10 +191,143 @@ TEST(FreeFormRead, FillsRealsWithNullsRepeatsAndASlash)
     EXPECT_EQ(vasp_values, (std::vector<double>{0.5, 0.25, 0.125, 0.75, 0.75, -1.2345678901e-4, -1}));
 }
 
+// The value from_chars gives for `text`, which must be one.
+double from_chars_value(const std::string& text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc{} && end == text.data() + text.size()) << text;
+    return value;
+}
+
+TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
+{
+    // Each field stands in turn in every column of a record of five fields
+    // " 0.25000000000E+00", which then has VASP's layout but for that field.
+    const struct {
+        std::string field;
+        std::vector<std::string> values;  // as from_chars takes them
+        std::string error;                // the token of the message, if any
+    } cases[] = {
+        {" 0.12345678901E+01", {"1.2345678901"}, ""},
+        {" -.98765432109E-03", {"-0.98765432109e-3"}, ""},
+        {" -.00000000000E+00", {"-0"}, ""},
+        {" 0.00000000000E-99", {"0"}, ""},
+        // the exponents at which the 11 digits and the power stop being exact
+        {" 0.99999999999E+33", {"0.99999999999e33"}, ""},
+        {" 0.99999999999E+34", {"0.99999999999e34"}, ""},
+        {" -.99999999999E-11", {"-0.99999999999e-11"}, ""},
+        {" -.99999999999E-12", {"-0.99999999999e-12"}, ""},
+        {" 0.12345678901E+11", {"12345678901"}, ""},
+        {" 0.12345678901E+12", {"123456789010"}, ""},
+        {" 0.12345678901E-99", {"0.12345678901e-99"}, ""},
+        {" 0.12345678901E+99", {"0.12345678901e99"}, ""},
+        // other forms of the same length, and one digit more or fewer
+        {" 0.12345678901+001", {"1.2345678901"}, ""},
+        {" 0.12345678901e-01", {"0.12345678901e-1"}, ""},
+        {" 0.12345678901D+01", {"1.2345678901"}, ""},
+        {" +.12345678901E+01", {"1.2345678901"}, ""},
+        {" 1.12345678901E+01", {"11.2345678901"}, ""},
+        {"  .12345678901E+01", {"1.2345678901"}, ""},
+        {" 0.123456789012E+01", {"1.23456789012"}, ""},
+        {" 0.1234567890E+01", {"1.23456789"}, ""},
+        {" 0.12345678901E+001", {"1.2345678901"}, ""},
+        // separators where VASP puts a blank or a character
+        {"\t0.12345678901E+01", {"1.2345678901"}, ""},
+        {" 0,12345678901E+01", {"0", "12345678901e1"}, ""},
+        {" 0.12345678901E+01\t", {"1.2345678901"}, ""},
+        {" 0.12345678901E+01,", {"1.2345678901"}, ""},
+        {" 0.12345678901E+2 ", {"12.345678901"}, ""},
+        {" -.12345678901E-1,", {"-0.012345678901"}, ""},
+        // a character that breaks the form
+        {" 0.12345x78901E+01", {}, "0.12345x78901E+01"},
+        {" 0.1234567890xE+01", {}, "0.1234567890xE+01"},
+        {" 0.12345678901F+01", {}, "0.12345678901F+01"},
+        {" 0.12345678901E,01", {}, "0.12345678901E"},
+        {" 0.12345678901E+0x", {}, "0.12345678901E+0x"},
+        {" 0.12345678901E+x1", {}, "0.12345678901E+x1"},
+        {" 0.12345678901E+01x", {}, "0.12345678901E+01x"},
+        {" x.12345678901E+01", {}, "x.12345678901E+01"},
+        {" ..12345678901E+01", {}, "..12345678901E+01"},
+        {" 0..2345678901E+01", {}, "0..2345678901E+01"},
+        {" -.12345678901E 01", {}, "-.12345678901E"},
+        {" 0.12345678901E+ 1", {}, "0.12345678901E+"},
+        {" 0.12345678901E+01\x80", {}, "0.12345678901E+01\\x80"},
+    };
+    const std::string quarter = " 0.25000000000E+00";
+    for (const auto& c : cases) {
+        for (std::size_t column = 0; column < 5; ++column) {
+            std::string record;
+            for (std::size_t i = 0; i < 5; ++i) record += i == column ? c.field : quarter;
+            Input input(record + "\r\n" + record + "\n");
+            const std::size_t count = 2 * (4 + c.values.size());
+            std::vector<double> values(count, -1);
+            const std::string failure = failure_of([&] { FreeFormRead(input.source).reals(values, "block"); });
+            const std::string where = c.field + " in column " + std::to_string(column + 1);
+            if (!c.error.empty()) {
+                EXPECT_EQ(failure, input.path() + ":1: expected a real number, found \"" + c.error + "\"") << where;
+                continue;
+            }
+            std::vector<std::uint64_t> expected;
+            for (int copy = 0; copy < 2; ++copy) {
+                for (std::size_t i = 0; i < 5; ++i) {
+                    if (i != column) expected.push_back(std::bit_cast<std::uint64_t>(0.25));
+                    else for (const auto& v : c.values) expected.push_back(std::bit_cast<std::uint64_t>(from_chars_value(v)));
+                }
+            }
+            std::vector<std::uint64_t> read;
+            for (const double v : values) read.push_back(std::bit_cast<std::uint64_t>(v));
+            EXPECT_EQ(failure, "no failure") << where;
+            EXPECT_EQ(read, expected) << where;
+        }
+    }
+}
+
+TEST(FreeFormRead, VaspRecordsEndAtASlashAndLeaveTheRestUnchanged)
+{
+    // A record that would have VASP's layout but for a slash in place of a blank.
+    const std::string quarter = " 0.25000000000E+00";
+    for (std::size_t column = 0; column < 5; ++column) {
+        std::string record;
+        for (std::size_t i = 0; i < 5; ++i) record += i == column ? "/" + quarter.substr(1) : quarter;
+        Input input(record + "\n" + quarter + "\nnext\n");
+        std::vector<double> values(6, -1);
+        std::vector<double> expected(6, -1);
+        std::fill_n(expected.begin(), column, 0.25);
+        FreeFormRead(input.source).reals(values, "block");
+        EXPECT_EQ(values, expected) << "slash in column " << column + 1;
+        EXPECT_EQ(input.next_text(), "0.25") << "slash in column " << column + 1;
+    }
+}
+
+TEST(FreeFormRead, ReadsVaspRecordsPieceByPieceAsInOneCall)
+{
+    // Pieces that end inside a record of five values, as the component
+    // blocks of a non-collinear file are read.
+    std::string content;
+    std::vector<double> expected;
+    for (int i = 1; i <= 20; ++i) {
+        const std::string value = (i % 3 == 0 ? "-." : "0.") + std::to_string(12345678900LL + i) + "E+0" + std::to_string(i % 10);
+        content += " " + value + (i % 5 == 0 ? "\n" : "");
+        expected.push_back(from_chars_value((i % 3 == 0 ? "-0." : "0.") + value.substr(2)));
+    }
+    for (const std::size_t piece : {1, 3, 4, 6, 7}) {
+        Input input(content + "next\n");
+        std::vector<double> values(expected.size(), -1);
+        FreeFormRead read(input.source);
+        for (std::size_t first = 0; first < values.size(); first += piece)
+            read.reals(std::span(values).subspan(first, std::min(piece, values.size() - first)), "block", values.size());
+        EXPECT_EQ(values, expected) << "pieces of " << piece;
+        EXPECT_EQ(input.next_text(), "next") << "pieces of " << piece;
+    }
+}
+
 TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
 {
     // VASP's forms, " 0.xxxE+yy", " -.xxxE-yy" and three-digit exponents with
-    // no letter, and shortest round-trip forms, over several buffer refills.
+    // no letter, and shortest round-trip forms, over several buffer refills;
+    // exponents from -12 to 34 reach past both ends of the exact powers of ten,
+    // and some records end in CR LF.
     std::mt19937_64 random(20240611);
     std::string content;
     std::vector<double> expected;
@@ -199,12 +335,12 @@ TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
     char plain[40];
     for (int n = 0; n < 200000; ++n) {
         const auto digits = static_cast<unsigned long long>(random() % 100000000000);
-        const int exponent = static_cast<int>(n % 2 == 0 ? random() % 21 - 15 : random() % 639 - 330);
+        const int exponent = static_cast<int>(n % 2 == 0 ? random() % 47 - 12 : random() % 639 - 330);
         const char* sign = random() % 2 == 1 ? "-" : "0";
         std::snprintf(plain, sizeof plain, "%s.%011lluE%+03d", sign, digits, exponent);
         std::snprintf(vasp, sizeof vasp, std::abs(exponent) < 100 ? "%s.%011lluE%+03d" : "%s.%011llu%+04d", sign, digits, exponent);
         if (n % 10 == 9) std::snprintf(vasp, sizeof vasp, "%.17g", std::ldexp(static_cast<double>(digits), exponent % 40));
-        content += std::string(" ") + vasp + (n % 5 == 4 ? "\n" : "");
+        content += std::string(" ") + vasp + (n % 5 == 4 ? (n % 3 == 0 ? "\r\n" : "\n") : "");
         expected.push_back(std::strtod(n % 10 == 9 ? vasp : plain, nullptr));
     }
     Input input(content);
