@@ -89,9 +89,7 @@ char* put_records(char* out, const double* values, std::size_t count, double div
     const auto scaled = [divisor](double value) { return divide ? value / divisor : value; };
     const double* const full_end = values + count / reals_per_record * reals_per_record;
     for (; values != full_end; values += reals_per_record) {
-        out = put_real_field(out, scaled(values[0]));
-        out = put_real_field(out, scaled(values[1]));
-        out = put_real_field(out, scaled(values[2]));
+        out = put_three_real_fields(out, scaled(values[0]), scaled(values[1]), scaled(values[2]));
         *out++ = '\n';
     }
     if (const std::size_t rest = count % reals_per_record; rest != 0) {

@@ -311,6 +311,25 @@ char* put_real_field(char* out, double value) noexcept
     return put_field(out, round_for_field(bits, estimate));
 }
 
+char* put_three_real_fields(char* out, double first, double second, double third) noexcept
+{
+    const std::uint64_t bits[3] = {std::bit_cast<std::uint64_t>(first), std::bit_cast<std::uint64_t>(second),
+                                   std::bit_cast<std::uint64_t>(third)};
+    const int estimate[3] = {estimate_exponent(bits[0]), estimate_exponent(bits[1]), estimate_exponent(bits[2])};
+    if (!(in_fast_range(estimate[0]) & in_fast_range(estimate[1]) & in_fast_range(estimate[2]))) {
+        out = put_real_field(out, first);
+        out = put_real_field(out, second);
+        return put_real_field(out, third);
+    }
+    // Each step for all three before the next: their long chains of dependent
+    // steps overlap.
+    const Rounded rounded[3] = {round_for_field(bits[0], estimate[0]), round_for_field(bits[1], estimate[1]),
+                                round_for_field(bits[2], estimate[2])};
+    out = put_field(out, rounded[0]);
+    out = put_field(out, rounded[1]);
+    return put_field(out, rounded[2]);
+}
+
 char* put_real_field_exact(char* out, double value) noexcept
 {
     if (std::isnan(value))
