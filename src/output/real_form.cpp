@@ -67,32 +67,30 @@ constexpr int lowest_estimate = -39;
 constexpr int highest_estimate = 14;
 
 #if defined(__SSE2__)
-// q < 10^16 as 16 ASCII digits, the first in the lowest byte: both halves of
-// eight digits at once, their quarters of four digits divided by 1000, 100, 10
-// and 1 in 16-bit lanes, which keeps the work off the integer multiplier.
+// q < 10^16 as 16 ASCII digits, the first in the lowest byte: each number is
+// split in two in lanes of half its width, high part in the lower lane, from
+// two halves of eight digits down to sixteen digits in bytes. Divisions are
+// multiplications by reciprocals; the products by 100 and 10 are multiplies
+// the compiler keeps as one instruction (it would spread a plain product by
+// a constant over shifts and adds).
 [[gnu::always_inline]] inline __m128i digits_16(std::uint64_t q) noexcept
 {
     const std::uint64_t high = q / 100'000'000;
-    const std::uint64_t low = q % 100'000'000;
-    const __m128i halves = _mm_set_epi64x(static_cast<long long>(low), static_cast<long long>(high));
-    const __m128i abcd = _mm_srli_epi64(_mm_mul_epu32(halves, _mm_set1_epi32(static_cast<int>(0xd1b71759))), 45);
-    const __m128i efgh = _mm_sub_epi32(halves, _mm_mul_epu32(abcd, _mm_set1_epi32(10000)));
-    // 32-bit lanes: the four quarters times 4, for the divisions below.
-    const __m128i quarters = _mm_slli_epi32(_mm_or_si128(abcd, _mm_slli_epi64(efgh, 32)), 2);
-    // 16-bit lanes: each quarter four times over, high half first.
-    __m128i first = _mm_shuffle_epi32(quarters, 0x50);
-    first = _mm_shufflehi_epi16(_mm_shufflelo_epi16(first, 0x00), 0x00);
-    __m128i second = _mm_shuffle_epi32(quarters, 0xFA);
-    second = _mm_shufflehi_epi16(_mm_shufflelo_epi16(second, 0x00), 0x00);
-    // abcd / 1000, / 100, / 10, / 1 = a, ab, abc, abcd; less ten times the lane before: a, b, c, d.
-    const __m128i divide = _mm_set_epi16(-32768, 13108, 5243, 8389, -32768, 13108, 5243, 8389);
-    const __m128i shift = _mm_set_epi16(-32768, 1 << 13, 1 << 11, 1 << 7, -32768, 1 << 13, 1 << 11, 1 << 7);
-    const __m128i ten = _mm_set1_epi16(10);
-    first = _mm_mulhi_epu16(_mm_mulhi_epu16(first, divide), shift);
-    second = _mm_mulhi_epu16(_mm_mulhi_epu16(second, divide), shift);
-    first = _mm_sub_epi16(first, _mm_slli_epi64(_mm_mullo_epi16(first, ten), 16));
-    second = _mm_sub_epi16(second, _mm_slli_epi64(_mm_mullo_epi16(second, ten), 16));
-    return _mm_add_epi8(_mm_packus_epi16(first, second), _mm_set1_epi8('0'));
+    const std::uint64_t low = q - high * 100'000'000;
+    const __m128i eights = _mm_set_epi64x(static_cast<long long>(low), static_cast<long long>(high));
+    // x / 10^4 = (x * 0xd1b71759) >> 45 for x < 10^8
+    const __m128i high_fours = _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi32(static_cast<int>(0xd1b71759))), 45);
+    const __m128i low_fours = _mm_sub_epi32(eights, _mm_mul_epu32(high_fours, _mm_set1_epi32(10000)));
+    const __m128i fours = _mm_or_si128(high_fours, _mm_slli_epi64(low_fours, 32));
+    // x / 100 = (x * 5243) >> 19 for x < 10^4; the high 16 bits of each lane are 0
+    const __m128i high_twos = _mm_srli_epi16(_mm_mulhi_epu16(fours, _mm_set1_epi16(5243)), 3);
+    const __m128i low_twos = _mm_sub_epi32(fours, _mm_madd_epi16(high_twos, _mm_set1_epi32(100)));
+    const __m128i twos = _mm_or_si128(high_twos, _mm_slli_epi32(low_twos, 16));
+    // x * 6554 = (x / 10) * 2^16 + f for x < 100, and x % 10 = (f * 10) >> 16
+    const __m128i tenth = _mm_set1_epi16(6554);
+    const __m128i tens = _mm_mulhi_epu16(twos, tenth);
+    const __m128i ones = _mm_mulhi_epu16(_mm_mullo_epi16(twos, tenth), _mm_set1_epi16(10));
+    return _mm_add_epi8(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
 }
 
 // "E+xxx" / "E-xxx" in the top five bytes of a word, for every exponent of the
