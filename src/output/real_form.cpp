@@ -259,6 +259,11 @@ struct Scaled {
     return {top >> shift, (top << (64 - shift)) | (below != 0)};
 }
 
+constexpr std::uint64_t powers_of_10[] = {
+    1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000, 10'000'000'000,
+    100'000'000'000, 1'000'000'000'000, 10'000'000'000'000, 100'000'000'000'000, 1'000'000'000'000'000,
+    10'000'000'000'000'000};
+
 // Rounds a * 10^k to a whole number, exact ties to even.
 [[gnu::always_inline]] inline std::uint64_t round_to_whole(Scaled n) noexcept
 {
@@ -289,13 +294,13 @@ struct Scaled {
     const bool fixed = magnitude - lowest_fixed < highest_fixed - lowest_fixed;
     const int significant = 16 - fixed;
     const std::uint64_t mantissa = (bits << 11) | (std::uint64_t{1} << 63);  // with its hidden bit
-    std::uint64_t digits = round_to_whole(scale_exactly(mantissa, binary_exponent, significant - 1 - exponent));
-
-    // 99...9.5 and up round to a new power of ten, one digit too long.
-    const std::uint64_t limit = fixed ? 1'000'000'000'000'000 : 10'000'000'000'000'000;
-    const bool carry = digits == limit;
-    digits -= (limit - limit / 10) & -static_cast<std::uint64_t>(carry);
-    return {digits, exponent + carry, fixed, (bits >> 63) != 0};
+    Rounded rounded = {round_to_whole(scale_exactly(mantissa, binary_exponent, significant - 1 - exponent)), exponent,
+                       fixed, (bits >> 63) != 0};
+    if (rounded.digits == powers_of_10[significant]) [[unlikely]] {  // 99...9.5 and up: one digit too long
+        rounded.digits = powers_of_10[significant - 1];
+        ++rounded.exponent;
+    }
+    return rounded;
 }
 
 }  // namespace
