@@ -93,12 +93,14 @@ constexpr int highest_estimate = 14;
     return _mm_add_epi8(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
 }
 
-// "E+xxx" / "E-xxx" in the top five bytes of a word, for every exponent of the
-// fast path and the one above it that rounding can carry to; the word goes
-// to out[16, 24), its low three bytes later covered by digits.
-constexpr auto exponent_tails = [] {
+// The last five columns of a field in the top five bytes of a word, which goes
+// to out[16, 24) and has its low three bytes covered by digits later: "E+xxx"
+// or "E-xxx" for every exponent of the fast path and the one above it that
+// rounding can carry to, then the blanks of fixed form.
+constexpr int fixed_form_tail = highest_estimate - lowest_estimate + 3;
+constexpr auto field_tails = [] {
     struct {
-        std::uint64_t value[highest_estimate - lowest_estimate + 3];
+        std::uint64_t value[fixed_form_tail + 1];
     } table{};
     for (int e = lowest_estimate; e <= highest_estimate + 2; ++e) {
         char text[8] = {' ', ' ', ' ', 'E', e < 0 ? '-' : '+', '0', '0', '0'};
@@ -110,8 +112,38 @@ constexpr auto exponent_tails = [] {
             word = word << 8 | static_cast<unsigned char>(text[i]);
         table.value[e - lowest_estimate] = word;
     }
+    table.value[fixed_form_tail] = 0x2020202020202020;
     return table;
 }();
+
+// The first columns of a field as a word for out[0, 4), by sign: before the
+// first digit of exponent form (or the 0 of fixed form below 1), which goes
+// into the third byte, and before the whole digits of fixed form.
+struct FieldHead {
+    std::uint32_t before_first_digit;
+    std::uint32_t before_whole_digits;
+};
+constexpr FieldHead field_heads[2] = {{0x2020, 0x202020}, {0x2d20, 0x2d2020}};
+
+// 16 bytes of 0xff, then 16 of 0: the 16 from 16 - n on mark the columns before column n.
+constexpr unsigned char columns_before_window[32] = {
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+// A point between zeros: the 16 bytes from 16 - n on hold it in column n.
+constexpr char point_window[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '.'};
+
+// condition ? a : b by masks, where the compiler would branch on a condition
+// that is as good as random.
+template <typename T>
+[[gnu::always_inline]] inline T pick(bool condition, T a, T b) noexcept
+{
+    const T mask = -static_cast<T>(condition);
+    return (a & mask) | (b & ~mask);
+}
+
+[[gnu::always_inline]] inline __m128i window_at(const void* window, int column) noexcept
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(static_cast<const char*>(window) + 16 - column));
+}
 
 // Writes the field of r with three stores: the head out[0, 4), the tail
 // out[16, 24), then the digits and the point over out[3, 19). Both forms are
@@ -123,21 +155,15 @@ constexpr auto exponent_tails = [] {
 {
     const __m128i digits = digits_16(r.digits);
     const int whole = (r.exponent + 1) & -static_cast<int>(r.fixed);  // digits before the point from column 3
-    const __m128i column = _mm_set_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-    const __m128i point_column = _mm_set1_epi8(static_cast<char>(whole));
     const __m128i body = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(_mm_srli_si128(digits, 1), _mm_cmplt_epi8(column, point_column)),
-                     _mm_and_si128(digits, _mm_cmpgt_epi8(column, point_column))),
-        _mm_and_si128(_mm_cmpeq_epi8(column, point_column), _mm_set1_epi8('.')));
+        _mm_or_si128(_mm_and_si128(_mm_srli_si128(digits, 1), window_at(columns_before_window, whole)),
+                     _mm_andnot_si128(window_at(columns_before_window, whole + 1), digits)),
+        window_at(point_window, whole));
 
-    // Masks and shifts rather than branches: which form comes next is as good as random.
-    const std::uint32_t sign = ' ' + (('-' - ' ') & -static_cast<std::uint32_t>(r.negative));
-    const auto first_digit = static_cast<std::uint32_t>(_mm_cvtsi128_si32(digits)) & 0xff;
-    const std::uint32_t whole_digits = whole > 0;
-    const std::uint32_t head = ((' ' | sign << 8 | first_digit << 16) << (8 * whole_digits)) | ' ' * whole_digits;
-    const std::uint64_t fixed_mask = -static_cast<std::uint64_t>(r.fixed);
-    const std::uint64_t tail = (0x2020202020202020 & fixed_mask)
-                               | (exponent_tails.value[r.exponent - lowest_estimate] & ~fixed_mask);
+    const FieldHead heads = field_heads[r.negative];
+    const auto first_digit = static_cast<std::uint32_t>(_mm_cvtsi128_si32(digits)) << 16;  // its next byte is covered
+    const std::uint32_t head = pick(whole > 0, heads.before_whole_digits, heads.before_first_digit | first_digit);
+    const std::uint64_t tail = field_tails.value[pick(r.fixed, fixed_form_tail, r.exponent - lowest_estimate)];
     std::memcpy(out, &head, 4);
     std::memcpy(out + 16, &tail, 8);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3), body);
