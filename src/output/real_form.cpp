@@ -240,14 +240,11 @@ constexpr std::uint64_t highest_fixed = std::bit_cast<std::uint64_t>(99999999999
 // as two words, with the shift that turns their product with m into
 // m * 2^(e2 - 63) * 10^k: right by scale - e2 bits past the top word.
 constexpr int highest_power_of_5 = 55;
-struct ShiftedPower {
-    std::uint64_t high;
-    std::uint64_t low;
-    int scale;
-};
 constexpr auto powers_of_5 = [] {
     struct {
-        ShiftedPower value[highest_power_of_5 + 1];
+        std::uint64_t high[highest_power_of_5 + 1];
+        std::uint64_t low[highest_power_of_5 + 1];
+        std::int64_t scale[highest_power_of_5 + 1];
     } table{};
     uint128 p = 1;
     for (int k = 0; k <= highest_power_of_5; ++k, p *= 5) {
@@ -255,7 +252,9 @@ constexpr auto powers_of_5 = [] {
         while ((p << zeros) >> 127 == 0)
             ++zeros;
         const uint128 shifted = p << zeros;
-        table.value[k] = {static_cast<std::uint64_t>(shifted >> 64), static_cast<std::uint64_t>(shifted), zeros - k - 65};
+        table.high[k] = static_cast<std::uint64_t>(shifted >> 64);
+        table.low[k] = static_cast<std::uint64_t>(shifted);
+        table.scale[k] = zeros - k - 65;
     }
     return table;
 }();
@@ -271,17 +270,16 @@ struct Scaled {
 {
     // m * 5^k lies in [2^190, 2^192): the top one of its three words holds the
     // whole part and the first bits of the fraction.
-    const ShiftedPower five_k = powers_of_5.value[k];
-    const uint128 product = static_cast<uint128>(m) * five_k.high;
+    const uint128 product = static_cast<uint128>(m) * powers_of_5.high[k];
     auto top = static_cast<std::uint64_t>(product >> 64);
     auto below = static_cast<std::uint64_t>(product);
-    if (five_k.low != 0) {  // 5^k from 5^28 on, for values below about 1e-12
-        const uint128 low_product = static_cast<uint128>(m) * five_k.low;
+    if (powers_of_5.low[k] != 0) {  // 5^k from 5^28 on, for values below about 1e-12
+        const uint128 low_product = static_cast<uint128>(m) * powers_of_5.low[k];
         const std::uint64_t middle = below + static_cast<std::uint64_t>(low_product >> 64);
         top += middle < below;
         below = middle | static_cast<std::uint64_t>(low_product);
     }
-    const int shift = five_k.scale - e2;  // 9 to 17 for a whole part of 15 or 16 digits
+    const auto shift = static_cast<int>(powers_of_5.scale[k] - e2);  // 9 to 17 for a whole part of 15 or 16 digits
     return {top >> shift, (top << (64 - shift)) | (below != 0)};
 }
 
@@ -297,31 +295,37 @@ constexpr std::uint64_t powers_of_10[] = {
     return n.whole + (n.fraction > half - (n.whole & 1));
 }
 
-// floor(binary exponent * log10(2)) for the bits of a double: its decimal
-// exponent or one below it. Zero, subnormals, infinities and NaN fall far
-// outside the range the fast path takes.
-[[gnu::always_inline]] inline int estimate_exponent(std::uint64_t bits) noexcept
+// A double as its bits, its binary exponent and floor(binary exponent *
+// log10(2)), which is its decimal exponent or one below it.
+struct Binary {
+    std::uint64_t bits;
+    int exponent;
+    int estimate;
+};
+
+[[gnu::always_inline]] inline Binary binary(double value) noexcept
 {
-    const int binary_exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
-    return (binary_exponent * 78913) >> 18;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
+    return {bits, exponent, (exponent * 78913) >> 18};
 }
 
-[[gnu::always_inline]] inline bool in_fast_range(int estimate) noexcept
+// Zero, subnormals, infinities and NaN fall far outside the fast range too.
+[[gnu::always_inline]] inline bool in_fast_range(Binary b) noexcept
 {
-    return estimate >= lowest_estimate && estimate <= highest_estimate;
+    return b.estimate >= lowest_estimate && b.estimate <= highest_estimate;
 }
 
-// The value of `bits` rounded for its field, for an estimate in the fast range.
-[[gnu::always_inline]] inline Rounded round_for_field(std::uint64_t bits, int estimate) noexcept
+// The value rounded for its field, for a value in the fast range.
+[[gnu::always_inline]] inline Rounded round_for_field(Binary b) noexcept
 {
-    const std::uint64_t magnitude = bits & ~(std::uint64_t{1} << 63);
-    const int binary_exponent = static_cast<int>(magnitude >> 52) - 1023;
-    const int exponent = estimate + (magnitude >= powers_of_10_rounded_up.bits[estimate - lowest_estimate]);
+    const std::uint64_t magnitude = b.bits & ~(std::uint64_t{1} << 63);
+    const int exponent = b.estimate + (magnitude >= powers_of_10_rounded_up.bits[b.estimate - lowest_estimate]);
     const bool fixed = magnitude - lowest_fixed < highest_fixed - lowest_fixed;
     const int significant = 16 - fixed;
-    const std::uint64_t mantissa = (bits << 11) | (std::uint64_t{1} << 63);  // with its hidden bit
-    Rounded rounded = {round_to_whole(scale_exactly(mantissa, binary_exponent, significant - 1 - exponent)), exponent,
-                       fixed, (bits >> 63) != 0};
+    const std::uint64_t mantissa = (b.bits << 11) | (std::uint64_t{1} << 63);  // with its hidden bit
+    Rounded rounded = {round_to_whole(scale_exactly(mantissa, b.exponent, significant - 1 - exponent)), exponent, fixed,
+                       (b.bits >> 63) != 0};
     if (rounded.digits == powers_of_10[significant]) [[unlikely]] {  // 99...9.5 and up: one digit too long
         rounded.digits = powers_of_10[significant - 1];
         ++rounded.exponent;
@@ -333,27 +337,23 @@ constexpr std::uint64_t powers_of_10[] = {
 
 char* put_real_field(char* out, double value) noexcept
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    const int estimate = estimate_exponent(bits);
-    if (!in_fast_range(estimate))
+    const Binary b = binary(value);
+    if (!in_fast_range(b))
         return put_real_field_exact(out, value);
-    return put_field(out, round_for_field(bits, estimate));
+    return put_field(out, round_for_field(b));
 }
 
 char* put_three_real_fields(char* out, double first, double second, double third) noexcept
 {
-    const std::uint64_t bits[3] = {std::bit_cast<std::uint64_t>(first), std::bit_cast<std::uint64_t>(second),
-                                   std::bit_cast<std::uint64_t>(third)};
-    const int estimate[3] = {estimate_exponent(bits[0]), estimate_exponent(bits[1]), estimate_exponent(bits[2])};
-    if (!(in_fast_range(estimate[0]) & in_fast_range(estimate[1]) & in_fast_range(estimate[2]))) {
+    const Binary b[3] = {binary(first), binary(second), binary(third)};
+    if (!(in_fast_range(b[0]) & in_fast_range(b[1]) & in_fast_range(b[2]))) {
         out = put_real_field(out, first);
         out = put_real_field(out, second);
         return put_real_field(out, third);
     }
     // Each step for all three before the next: their long chains of dependent
     // steps overlap.
-    const Rounded rounded[3] = {round_for_field(bits[0], estimate[0]), round_for_field(bits[1], estimate[1]),
-                                round_for_field(bits[2], estimate[2])};
+    const Rounded rounded[3] = {round_for_field(b[0]), round_for_field(b[1]), round_for_field(b[2])};
     out = put_field(out, rounded[0]);
     out = put_field(out, rounded[1]);
     return put_field(out, rounded[2]);
