@@ -236,10 +236,11 @@ constexpr auto powers_of_10_rounded_up = [] {
 constexpr std::uint64_t lowest_fixed = std::bit_cast<std::uint64_t>(0.09999999999999995);
 constexpr std::uint64_t highest_fixed = std::bit_cast<std::uint64_t>(999999999999999.5);
 
-// 5^0 .. 5^55 (5^55 < 2^128) shifted left until their top bit of 128 is set,
+// 5^0 .. 5^54 (5^54 < 2^128) shifted left until their top bit of 128 is set,
 // as two words, with the shift that turns their product with m into
 // m * 2^(e2 - 63) * 10^k: right by scale - e2 bits past the top word.
-constexpr int highest_power_of_5 = 55;
+constexpr int highest_power_of_5 = 54;
+static_assert(highest_power_of_5 == 15 - lowest_estimate, "16 digits of the smallest value in the fast range");
 constexpr auto powers_of_5 = [] {
     struct {
         std::uint64_t high[highest_power_of_5 + 1];
@@ -260,7 +261,7 @@ constexpr auto powers_of_5 = [] {
 }();
 
 // a * 10^k as its whole part and the fraction after it, for a = m * 2^(e2 - 63)
-// with the top bit of m set, 0 <= k <= 55 and a whole part below 2^54.
+// with the top bit of m set, 0 <= k <= 54 and a whole part below 2^54.
 struct Scaled {
     std::uint64_t whole;
     std::uint64_t fraction;  // the top 64 bits; bit 0 also set when any bit below them is
