@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -339,9 +340,14 @@ struct Binary {
 char* put_real_field(char* out, double value) noexcept
 {
     const Binary b = binary(value);
-    if (!in_fast_range(b))
-        return put_real_field_exact(out, value);
-    return put_field(out, round_for_field(b));
+    if (in_fast_range(b))
+        return put_field(out, round_for_field(b));
+    if ((b.bits << 1) == 0) {  // a zero: whole blocks of them in some spin densities
+        constexpr std::string_view negative_zero = "-0.000000000000000E+000";
+        const bool positive = (b.bits >> 63) == 0;
+        return put_right_justified(out, negative_zero.data() + positive, negative_zero.size() - positive);
+    }
+    return put_real_field_exact(out, value);
 }
 
 char* put_three_real_fields(char* out, double first, double second, double third) noexcept
