@@ -16,8 +16,8 @@
 // to 16 in exponent form, both from the exact binary value. The fast path
 // finds the decimal exponent and the form first, then gets just those digits
 // as the whole part of the exact integer product M * 5^k, rounded by the bits
-// after it; values far from 1, zero and those that are no numbers go the plain
-// way through std::to_chars.
+// after it. Zeros are written as they are; values far from 1 and those that
+// are no numbers go the plain way through std::to_chars.
 
 namespace voxmill {
 
