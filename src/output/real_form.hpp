@@ -12,6 +12,9 @@ inline constexpr int real_field_width = 24;
 // Writes the field of `value` to out[0, 24) and returns out + 24.
 char* put_real_field(char* out, double value) noexcept;
 
+// The fields of three values side by side to out[0, 72); returns out + 72.
+char* put_three_real_fields(char* out, double first, double second, double third) noexcept;
+
 // The same field by the plain exact path (decimal conversion at 15 and 16
 // significant digits); the reference that put_real_field is checked against.
 char* put_real_field_exact(char* out, double value) noexcept;

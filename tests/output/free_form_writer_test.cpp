@@ -68,5 +68,23 @@ TEST(RealRecords, PiecesAndDivisor)
     EXPECT_EQ(pieces, whole);
 }
 
+TEST(RealRecords, DivisorOverBlocksOfRecords)
+{
+    // Counts around whole blocks of records, which are divided before they are
+    // written, with values of every field kind: fixed, exponent, zero, huge.
+    const double divisor = 1080.4331;
+    for (const std::size_t count : {47u, 48u, 49u, 50u, 95u, 96u, 97u, 161u}) {
+        std::vector<double> values;
+        std::vector<double> divided;
+        for (std::size_t i = 0; i < count; ++i) {
+            values.push_back(i % 17 == 0 ? 0.0 : i % 29 == 0 ? 1e300 : (i % 2 ? -1.0 : 1.0) * static_cast<double>(i * i * i) / 7.0);
+            divided.push_back(values.back() / divisor);
+        }
+        std::string out(real_records_size(count), '?');
+        EXPECT_EQ(put_real_records(out.data(), values.data(), count, divisor), out.data() + out.size()) << count;
+        EXPECT_EQ(out, reals_statement(divided)) << count;
+    }
+}
+
 }  // namespace
 }  // namespace voxmill

@@ -163,5 +163,63 @@ TEST(RealForm, FastPathMatchesExactPathAtDecimalMidpoints)
     }
 }
 
+TEST(RealForm, FastPathMatchesExactPathAtTheEdgesOfItsCases)
+{
+    // Each value, its neighbours and their negatives: where the form changes,
+    // where the digits come from a two-word power of 5 (below about 1e-12),
+    // and the ends of the range the fast path takes (2^-129 to 2^50).
+    const double edges[] = {
+        0.09999999999999995, 0.1, 999999999999999.5, 1e15, 1e14, 1.0,
+        1e-12, 1e-13, 0x1p-41, 0x1p-42, 0x1p-43,
+        0x1p-129, 0x1p-130, 0x1p50, 0x1p51, 0x1p49,
+    };
+    for (const double edge : edges)
+        for (double v = std::nextafter(std::nextafter(edge, 0.0), 0.0), i = 0; i < 5; ++i, v = std::nextafter(v, 1e300)) {
+            expect_same(v);
+            expect_same(-v);
+        }
+}
+
+TEST(RealForm, ExactTiesRoundToEven)
+{
+    // 16-digit ties of exponent form: m * 2^(e - 16) for odd m, which has 17
+    // significant digits ending in 5; from e = -8 down, no double is one.
+    for (int e = -8; e <= -2; ++e) {
+        const double unit = std::ldexp(1.0, e - 16);
+        const auto first = static_cast<std::int64_t>(std::ceil(std::pow(10.0, e) / unit)) | 1;
+        const auto last = (static_cast<std::int64_t>(std::ceil(std::pow(10.0, e + 1) / unit)) - 2) | 1;
+        for (std::int64_t m = first; m <= last && m < first + 400; m += 2)
+            expect_same(static_cast<double>(m) * unit);
+        for (std::int64_t m = last; m >= first && m > last - 400; m -= 2)
+            expect_same(static_cast<double>(m) * unit);
+    }
+    // 15-digit ties of fixed form: the 15-digit whole numbers and a half, and
+    // 16-digit ones of exponent form from 1e15 on.
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 2000; ++i) {
+        expect_same(100'000'000'000'000.5 + i);
+        expect_same(999'999'999'999'999.5 - i);
+        expect_same(100'000'000'000'000.5 + static_cast<double>(random() % 900'000'000'000'000));
+        expect_same(1'000'000'000'000'000.5 + i);
+    }
+}
+
+TEST(RealForm, ThreeFieldsAreThreeSingleFields)
+{
+    // Triples of values of the fast path (fixed and exponent form) and of the
+    // plain one (zero, huge, tiny, no numbers), in every order.
+    const double pool[] = {1.0 / 3, -2.5e-7, 999999999999999.5, 0.0, -0.0, 1e300, 5e-324,
+                           std::numeric_limits<double>::quiet_NaN(), 1e-30, 2e15};
+    for (const double a : pool)
+        for (const double b : pool)
+            for (const double c : pool) {
+                char three[3 * real_field_width];
+                char singles[3 * real_field_width];
+                EXPECT_EQ(put_three_real_fields(three, a, b, c), three + sizeof three);
+                put_real_field(put_real_field(put_real_field(singles, a), b), c);
+                EXPECT_EQ(std::string(three, sizeof three), std::string(singles, sizeof singles)) << a << ' ' << b << ' ' << c;
+            }
+}
+
 }  // namespace
 }  // namespace voxmill
