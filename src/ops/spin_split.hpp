@@ -6,8 +6,9 @@
 
 namespace voxmill {
 
-// Forms CHGUP = (CHG + SPN) * 0.5 and CHGDN = (CHG - SPN) * 0.5 and writes each
-// as an XSF and a CHGCAR-layout file, CHGUP first.
-void split_spin(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN);
+// Forms CHGUP = (CHG + SPN) * 0.5 and CHGDN = (CHG - SPN) * 0.5 in place of
+// CHG and SPN, point by point, and writes each as an XSF and a CHGCAR-layout
+// file, CHGUP first.
+void split_spin(const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN);
 
 }  // namespace voxmill
