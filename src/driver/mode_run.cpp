@@ -29,20 +29,22 @@ struct DensityPair {
     DensityGrid SPN;
 };
 
-// Reads one file: its header into `header`, its blocks into a charge and a spin grid.
-DensityPair read_density_file(const std::string& name, StructureHeader& header)
+// Reads a fragment file of a difference: its header into `header`, and of its
+// blocks the grid of `kind`.
+DensityGrid read_fragment_file(const std::string& name, GridKind kind, StructureHeader& header)
+{
+    iheader(name, header);
+    return read_one_grid(name, header.NGRID, header.NBLOCKS, kind);
+}
+
+// Reads the main input file, which is always read last: its header into
+// `header`, its blocks into a charge and a spin grid. Refuses a cell whose
+// volume is zero: its densities per volume would be undefined.
+DensityPair read_main_file(const std::string& name, StructureHeader& header)
 {
     iheader(name, header);
     DensityPair grids{DensityGrid(header.NGRID), DensityGrid(header.NGRID)};
     idata(name, header.NGRID, header.NBLOCKS, grids.CHG, grids.SPN);
-    return grids;
-}
-
-// Reads the main input file, which is always read last, and refuses a cell
-// whose volume is zero: its densities per volume would be undefined.
-DensityPair read_main_file(const std::string& name, StructureHeader& header)
-{
-    DensityPair grids = read_density_file(name, header);
     if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
     return grids;
 }
@@ -51,17 +53,16 @@ bool is_difference(RunMode mode) { return mode == RunMode::ChargeDifference || m
 
 void run_difference(RunMode mode, std::span<const std::string> args)
 {
+    const GridKind kind = mode == RunMode::ChargeDifference ? GridKind::Charge : GridKind::Spin;
     StructureHeader header;
-    const DensityPair fragment1 = read_density_file(file_name(args[2]), header);
-    const DensityPair fragment2 = read_density_file(file_name(args[3]), header);
+    const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
+    const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
     DensityPair full = read_main_file(file_name(args[1]), header);
-    for (const DensityPair* fragment : {&fragment1, &fragment2})
-        if (fragment->CHG.extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
+    for (const DensityGrid* fragment : {&fragment1, &fragment2})
+        if (fragment->extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
 
     iinfo(header, full.CHG, full.SPN);
-    const Fragments fragments{fragment1.CHG, fragment1.SPN, fragment2.CHG, fragment2.SPN};
-    density_difference(mode == RunMode::ChargeDifference ? DifferenceKind::Charge : DifferenceKind::Spin, header,
-                       full.CHG, full.SPN, fragments);
+    density_difference(kind, header, full.CHG, full.SPN, {fragment1, fragment2});
 }
 
 void run_single_file(RunMode mode, std::span<const std::string> args)

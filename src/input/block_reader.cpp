@@ -26,10 +26,33 @@ void find_block(TextSource& source, const std::string& grid_line, int block)
 
 std::string block_name(int block) { return "density block " + std::to_string(block); }
 
+// Values are read in pieces of this many where they go through a buffer.
+constexpr std::size_t piece_size = 1 << 16;
+
 void read_block(TextSource& source, const std::string& grid_line, int block, std::span<double> values)
 {
     find_block(source, grid_line, block);
     FreeFormRead(source).reals(values, block_name(block));
+}
+
+// A block whose values no grid keeps: read and checked as any other, piece by
+// piece through a small buffer.
+void skip_block(TextSource& source, const std::string& grid_line, int block, std::size_t size)
+{
+    find_block(source, grid_line, block);
+    FreeFormRead values(source);
+    std::vector<double> piece(std::min(piece_size, size));
+    for (std::size_t first = 0; first < size; first += piece_size)
+        values.reals({piece.data(), std::min(piece_size, size - first)}, block_name(block), size);
+}
+
+// Reads block `block` into `grid`, or skips it when there is no grid to keep it.
+void take_block(TextSource& source, const std::string& grid_line, int block, DensityGrid* grid, std::size_t size)
+{
+    if (grid != nullptr)
+        read_block(source, grid_line, block, grid->values());
+    else
+        skip_block(source, grid_line, block, size);
 }
 
 // Blocks 3 and 4 are read piece by piece and folded into the spin grid, which
@@ -37,7 +60,6 @@ void read_block(TextSource& source, const std::string& grid_line, int block, std
 // point, evaluated in that order, without three grids for the components.
 void fold_magnetisation(TextSource& source, const std::string& grid_line, DensityGrid& SPN)
 {
-    constexpr std::size_t piece_size = 1 << 16;
     std::vector<double> piece(piece_size);
     for (const int block : {3, 4}) {
         find_block(source, grid_line, block);
@@ -57,23 +79,46 @@ void fold_magnetisation(TextSource& source, const std::string& grid_line, Densit
     }
 }
 
+// Reads every block of the file; a grid left out (nullptr) has its blocks
+// read and checked all the same, but not kept.
+void read_blocks(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid* CHG, DensityGrid* SPN)
+{
+    TextSource source(FNAME);
+    const std::string grid_line = grid_line_text(NGRID);
+    const std::size_t size = point_count(NGRID);
+
+    take_block(source, grid_line, 1, CHG, size);
+    switch (calc_type(NBLOCKS)) {
+    case CalcType::NonSpinPolarized: break;  // the spin grid keeps the zeros it was allocated with
+    case CalcType::SpinPolarized: take_block(source, grid_line, 2, SPN, size); break;
+    case CalcType::NonCollinear:
+    case CalcType::Unrecognised:
+        take_block(source, grid_line, 2, SPN, size);
+        if (SPN != nullptr) {
+            fold_magnetisation(source, grid_line, *SPN);
+        } else {
+            skip_block(source, grid_line, 3, size);
+            skip_block(source, grid_line, 4, size);
+        }
+        break;
+    }
+}
+
 }  // namespace
 
 void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN)
 {
-    TextSource source(FNAME);
-    const std::string grid_line = grid_line_text(NGRID);
+    read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &SPN);
+}
 
-    read_block(source, grid_line, 1, CHG.values());
-    switch (calc_type(NBLOCKS)) {
-    case CalcType::NonSpinPolarized: break;  // the spin grid keeps the zeros it was allocated with
-    case CalcType::SpinPolarized: read_block(source, grid_line, 2, SPN.values()); break;
-    case CalcType::NonCollinear:
-    case CalcType::Unrecognised:
-        read_block(source, grid_line, 2, SPN.values());
-        fold_magnetisation(source, grid_line, SPN);
-        break;
-    }
+DensityGrid read_one_grid(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, GridKind kind)
+{
+    DensityGrid grid(NGRID);
+    if (kind == GridKind::Charge)
+        read_blocks(FNAME, NGRID, NBLOCKS, &grid, nullptr);
+    else
+        read_blocks(FNAME, NGRID, NBLOCKS, nullptr, &grid);
+    return grid;
 }
 
 }  // namespace voxmill

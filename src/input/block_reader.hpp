@@ -14,4 +14,8 @@ namespace voxmill {
 // for any other count the length of the magnetisation vector (blocks 2 to 4).
 void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN);
 
+// Reads the blocks as idata does, every one of them checked, but keeps only
+// the charge or the spin grid: what a fragment of a difference contributes.
+DensityGrid read_one_grid(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, GridKind kind);
+
 }  // namespace voxmill

@@ -74,6 +74,9 @@ private:
     std::unique_ptr<double[], Release> values_;
 };
 
+// The two densities a file gives: the charge, and the magnetisation (spin).
+enum class GridKind { Charge, Spin };
+
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.
 double triple_product(const std::array<Vector3, 3>& A);
 

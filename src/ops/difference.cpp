@@ -13,14 +13,14 @@ void subtract(DensityGrid& full, const DensityGrid& first, const DensityGrid& se
 
 }  // namespace
 
-void density_difference(DifferenceKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
+void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
                         const Fragments& fragments)
 {
-    if (kind == DifferenceKind::Charge) {
-        subtract(CHG, fragments.CHG1, fragments.CHG2);
+    if (kind == GridKind::Charge) {
+        subtract(CHG, fragments.first, fragments.second);
         write_density("CHGDIFF", header, CHG);
     } else {
-        subtract(SPN, fragments.SPN1, fragments.SPN2);
+        subtract(SPN, fragments.first, fragments.second);
         write_density("SPNDIFF", header, SPN);
     }
 }

@@ -5,19 +5,16 @@
 
 namespace voxmill {
 
-enum class DifferenceKind { Charge, Spin };
-
-// The grids of the two fragment files, on the full system's grid.
+// The grids of `kind` of the two fragment files, on the full system's grid.
 struct Fragments {
-    const DensityGrid& CHG1;
-    const DensityGrid& SPN1;
-    const DensityGrid& CHG2;
-    const DensityGrid& SPN2;
+    const DensityGrid& first;
+    const DensityGrid& second;
 };
 
-// Forms CHG - CHG1 - CHG2 and SPN - SPN1 - SPN2 in place, point by point, and
-// writes the one of `kind` under CHGDIFF or SPNDIFF with the full system's header.
-void density_difference(DifferenceKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
+// Forms CHG - CHG1 - CHG2 or SPN - SPN1 - SPN2, as `kind` says, in place,
+// point by point, and writes it under CHGDIFF or SPNDIFF with the full
+// system's header.
+void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
                         const Fragments& fragments);
 
 }  // namespace voxmill

@@ -2,6 +2,8 @@
 // the charge and spin grids by the number of blocks.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "input/block_reader.hpp"
 #include "support/failure_of.hpp"
 #include "support/run_binary.hpp"
@@ -67,6 +69,57 @@ TEST(BlockReader, ReportsMissingBlocks)
         SCOPED_TRACE(c.name);
         const std::string message = failure_of([&] { read_blocks(c.content, c.NBLOCKS); });
         EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    }
+}
+
+// The outcome of reading `content` whole or keeping one grid: the grid's values, or the failure.
+std::string outcome(const std::function<std::vector<double>(const std::string& path)>& read, const std::string& content)
+{
+    ScratchDir dir;
+    dir.write("CHGCAR", content);
+    const std::string path = (dir.path() / "CHGCAR").string();
+    std::string values;
+    const std::string failure = failure_of([&] {
+        for (const double v : read(path)) values += std::to_string(v) + " ";
+    });
+    return failure == "no failure" ? values : "CHGCAR" + failure.substr(path.size());
+}
+
+TEST(BlockReader, KeepsOneGridAndChecksTheBlocksItSkips)
+{
+    const std::string block = grid_line + "\n";
+    const struct {
+        std::string name;
+        std::string content;
+        int NBLOCKS;
+    } cases[] = {
+        {"one block", block + " 1 2\n", 1},
+        {"two blocks", block + " 1 2\naugmentation\n" + block + " 3 4\n", 2},
+        {"four blocks", block + " 1 2\n" + block + " 3 0\n" + block + " 4 0\n" + block + " 0 -2\n", 4},
+        {"text in block 1", block + " 1 x\n" + block + " 3 4\n", 2},
+        {"text in block 2", block + " 1 2\n" + block + " 3 x\n", 2},
+        {"block 4 cut short", block + " 1 2\n" + block + " 3 0\n" + block + " 4 0\n" + block + " 0\n", 4},
+        {"block 3 missing", block + " 1 2\n" + block + " 3 0\n", 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const GridKind kind : {GridKind::Charge, GridKind::Spin}) {
+            const std::string whole = outcome(
+                [&](const std::string& path) {
+                    DensityGrid CHG(two_by_one_by_one), SPN(two_by_one_by_one);
+                    idata(path, two_by_one_by_one, c.NBLOCKS, CHG, SPN);
+                    const DensityGrid& kept = kind == GridKind::Charge ? CHG : SPN;
+                    return std::vector<double>(kept.values().begin(), kept.values().end());
+                },
+                c.content);
+            const std::string one = outcome(
+                [&](const std::string& path) {
+                    const DensityGrid grid = read_one_grid(path, two_by_one_by_one, c.NBLOCKS, kind);
+                    return std::vector<double>(grid.values().begin(), grid.values().end());
+                },
+                c.content);
+            EXPECT_EQ(one, whole) << (kind == GridKind::Charge ? "charge" : "spin");
+        }
     }
 }
 
