@@ -81,16 +81,6 @@ std::string free_form_line(std::string_view text)
 
 namespace {
 
-// `records` whole records of values[0, 3 * records).
-char* put_whole_records(char* out, const double* values, std::size_t records) noexcept
-{
-    for (; records > 0; --records, values += reals_per_record) {
-        out = put_three_real_fields(out, values[0], values[1], values[2]);
-        *out++ = '\n';
-    }
-    return out;
-}
-
 // The records of put_real_records, with `divide` telling whether each value is
 // divided by `divisor` (x / 1.0 is x, so the division can be left out).
 template <bool divide>
@@ -105,14 +95,14 @@ char* put_records(char* out, const double* values, std::size_t count, double div
         for (; records >= block_records; records -= block_records) {
             for (std::size_t i = 0; i < block_records * reals_per_record; ++i)
                 quotients[i] = values[i] / divisor;
-            out = put_whole_records(out, quotients, block_records);
+            out = put_real_field_records(out, quotients, block_records);
             values += block_records * reals_per_record;
         }
         for (std::size_t i = 0; i < records * reals_per_record; ++i)
             quotients[i] = values[i] / divisor;
-        out = put_whole_records(out, quotients, records);
+        out = put_real_field_records(out, quotients, records);
     } else {
-        out = put_whole_records(out, values, records);
+        out = put_real_field_records(out, values, records);
     }
     values += records * reals_per_record;
     if (const std::size_t rest = count % reals_per_record; rest != 0) {

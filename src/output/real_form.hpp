@@ -5,6 +5,8 @@
 //   0.0123 -> "  1.230000000000000E-002"
 #pragma once
 
+#include <cstddef>
+
 namespace voxmill {
 
 inline constexpr int real_field_width = 24;
@@ -12,8 +14,9 @@ inline constexpr int real_field_width = 24;
 // Writes the field of `value` to out[0, 24) and returns out + 24.
 char* put_real_field(char* out, double value) noexcept;
 
-// The fields of three values side by side to out[0, 72); returns out + 72.
-char* put_three_real_fields(char* out, double first, double second, double third) noexcept;
+// Records of three fields and a newline, `records` of them, for
+// values[0, 3 * records); returns the end of the last.
+char* put_real_field_records(char* out, const double* values, std::size_t records) noexcept;
 
 // The same field by the plain exact path (decimal conversion at 15 and 16
 // significant digits); the reference that put_real_field is checked against.

@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace voxmill {
 namespace {
@@ -204,21 +205,26 @@ TEST(RealForm, ExactTiesRoundToEven)
     }
 }
 
-TEST(RealForm, ThreeFieldsAreThreeSingleFields)
+TEST(RealForm, RecordsAreThreeSingleFieldsAndANewline)
 {
-    // Triples of values of the fast path (fixed and exponent form) and of the
-    // plain one (zero, huge, tiny, no numbers), in every order.
+    // Records of values of the fast path (fixed and exponent form) and of the
+    // plain one (zero, huge, tiny, no numbers), every triple in every order.
     const double pool[] = {1.0 / 3, -2.5e-7, 999999999999999.5, 0.0, -0.0, 1e300, 5e-324,
                            std::numeric_limits<double>::quiet_NaN(), 1e-30, 2e15};
+    std::vector<double> values;
+    std::string singles;
+    char field[real_field_width];
     for (const double a : pool)
         for (const double b : pool)
             for (const double c : pool) {
-                char three[3 * real_field_width];
-                char singles[3 * real_field_width];
-                EXPECT_EQ(put_three_real_fields(three, a, b, c), three + sizeof three);
-                put_real_field(put_real_field(put_real_field(singles, a), b), c);
-                EXPECT_EQ(std::string(three, sizeof three), std::string(singles, sizeof singles)) << a << ' ' << b << ' ' << c;
+                values.insert(values.end(), {a, b, c});
+                for (const double v : {a, b, c})
+                    singles.append(field, put_real_field(field, v));
+                singles += '\n';
             }
+    std::string records(singles.size(), '\0');
+    EXPECT_EQ(put_real_field_records(records.data(), values.data(), values.size() / 3), records.data() + records.size());
+    EXPECT_EQ(records, singles);
 }
 
 }  // namespace
