@@ -60,12 +60,23 @@ struct Rounded {
     bool negative;
 };
 
-// The estimates of the decimal exponent the fast path takes, for values from
-// about 1e-39 to 1.1e15: it forms a * 10^k from 5^k, 0 <= k <= 54, exactly in
-// integers. The exponent is the estimate or one above, and rounding may carry
-// it one further.
-constexpr int lowest_estimate = -39;
-constexpr int highest_estimate = 14;
+// The fast path takes the binary exponents from -125 to 49, values from about
+// 2.4e-38 to 1.1e15; below -125 its integer scales (further down) would need
+// fractions. Its estimate of the decimal exponent,
+// floor(binary exponent * log10(2)), is the exponent or one below it, and
+// rounding may carry it one further.
+constexpr int lowest_binary_exponent = -125;
+constexpr int highest_binary_exponent = 49;
+constexpr int binary_exponents = highest_binary_exponent - lowest_binary_exponent + 1;
+
+constexpr int decimal_estimate(int binary_exponent)
+{
+    return (binary_exponent * 78913) >> 18;
+}
+
+constexpr int lowest_estimate = decimal_estimate(lowest_binary_exponent);
+constexpr int highest_estimate = decimal_estimate(highest_binary_exponent);
+static_assert(lowest_estimate == -38 && highest_estimate == 14);
 
 #if defined(__SSE2__)
 // q < 10^16 as 16 ASCII digits, the first in the lowest byte: each number is
@@ -211,25 +222,17 @@ inline char* put_field(char* out, Rounded r) noexcept
 
 // The smallest doubles not below 10^(lowest_estimate + 1) .. 10^(highest_estimate + 1):
 // a value is at least the power of ten just when it is at least its entry.
-// As bits, for positive doubles order as integers the way their values do.
-constexpr auto powers_of_10_rounded_up = [] {
-    constexpr double powers[] = {
-        1.0000000000000001e-38, 1e-37, 1.0000000000000001e-36, 1e-35, 1.0000000000000001e-34, 1e-33,
-        1e-32, 1e-31, 1e-30, 1.0000000000000001e-29, 1.0000000000000001e-28, 1e-27, 1e-26, 1e-25,
-        1.0000000000000001e-24, 1.0000000000000001e-23, 1e-22, 1.0000000000000001e-21,
-        1.0000000000000001e-20, 1.0000000000000001e-19, 1e-18, 1e-17, 1.0000000000000001e-16, 1e-15,
-        1.0000000000000002e-14, 1e-13, 1.0000000000000002e-12, 1.0000000000000001e-11, 1e-10, 1e-09,
-        1e-08, 1.0000000000000001e-07, 1.0000000000000002e-06, 1e-05, 1e-04, 1e-03, 1e-02, 1e-01,
-        1e+00, 1e+01, 1e+02, 1e+03, 1e+04, 1e+05, 1e+06, 1e+07, 1e+08, 1e+09, 1e+10, 1e+11, 1e+12,
-        1e+13, 1e+14, 1e+15};
-    static_assert(std::size(powers) == highest_estimate - lowest_estimate + 1);
-    struct {
-        std::uint64_t bits[std::size(powers)];
-    } table{};
-    for (std::size_t i = 0; i < std::size(powers); ++i)
-        table.bits[i] = std::bit_cast<std::uint64_t>(powers[i]);
-    return table;
-}();
+// As bits, positive doubles order as integers the way their values do.
+constexpr double powers_of_10_rounded_up[] = {
+    1e-37, 1.0000000000000001e-36, 1e-35, 1.0000000000000001e-34, 1e-33,
+    1e-32, 1e-31, 1e-30, 1.0000000000000001e-29, 1.0000000000000001e-28, 1e-27, 1e-26, 1e-25,
+    1.0000000000000001e-24, 1.0000000000000001e-23, 1e-22, 1.0000000000000001e-21,
+    1.0000000000000001e-20, 1.0000000000000001e-19, 1e-18, 1e-17, 1.0000000000000001e-16, 1e-15,
+    1.0000000000000002e-14, 1e-13, 1.0000000000000002e-12, 1.0000000000000001e-11, 1e-10, 1e-09,
+    1e-08, 1.0000000000000001e-07, 1.0000000000000002e-06, 1e-05, 1e-04, 1e-03, 1e-02, 1e-01,
+    1e+00, 1e+01, 1e+02, 1e+03, 1e+04, 1e+05, 1e+06, 1e+07, 1e+08, 1e+09, 1e+10, 1e+11, 1e+12,
+    1e+13, 1e+14, 1e+15};
+static_assert(std::size(powers_of_10_rounded_up) == highest_estimate - lowest_estimate + 1);
 
 // Fixed form holds the values whose 15-digit rounding lies in [0.1, 1e15):
 // from the double just above 0.09999999999999995 to below 999999999999999.5,
@@ -237,99 +240,108 @@ constexpr auto powers_of_10_rounded_up = [] {
 constexpr std::uint64_t lowest_fixed = std::bit_cast<std::uint64_t>(0.09999999999999995);
 constexpr std::uint64_t highest_fixed = std::bit_cast<std::uint64_t>(999999999999999.5);
 
-// 5^0 .. 5^54 (5^54 < 2^128) shifted left until their top bit of 128 is set,
-// as two words, with the shift that turns their product with m into
-// m * 2^(e2 - 63) * 10^k: right by scale - e2 bits past the top word.
-constexpr int highest_power_of_5 = 54;
-static_assert(highest_power_of_5 == 15 - lowest_estimate, "16 digits of the smallest value in the fast range");
-constexpr auto powers_of_5 = [] {
-    struct {
-        std::uint64_t high[highest_power_of_5 + 1];
-        std::uint64_t low[highest_power_of_5 + 1];
-        std::int64_t scale[highest_power_of_5 + 1];
-    } table{};
-    uint128 p = 1;
-    for (int k = 0; k <= highest_power_of_5; ++k, p *= 5) {
-        int zeros = 0;
-        while ((p << zeros) >> 127 == 0)
-            ++zeros;
-        const uint128 shifted = p << zeros;
-        table.high[k] = static_cast<std::uint64_t>(shifted >> 64);
-        table.low[k] = static_cast<std::uint64_t>(shifted);
-        table.scale[k] = zeros - k - 65;
-    }
-    return table;
-}();
+// The digits are the whole part of a * 10^k for a = m * 2^(e2 - 63), the top
+// bit of the 64-bit m set, and k = 15 - estimate - step, where the step is 0,
+// 1 or 2: one for a value at least 10^(estimate + 1), one for fixed form,
+// which has a digit fewer. For each binary exponent e2 and step, the integer
+// 10^k * 2^(e2 + 74) makes the product m * 10^k * 2^(e2 + 74) = a * 10^k * 2^137
+// exact, with the whole part in its top word from bit 9 up.
+constexpr int fraction_bits = 9;
 
-// a * 10^k as its whole part and the fraction after it, for a = m * 2^(e2 - 63)
-// with the top bit of m set, 0 <= k <= 54 and a whole part below 2^54.
-struct Scaled {
-    std::uint64_t whole;
-    std::uint64_t fraction;  // the top 64 bits; bit 0 also set when any bit below them is
+struct DecimalScale {
+    std::uint64_t high;
+    std::uint64_t low;
 };
 
-[[gnu::always_inline]] inline Scaled scale_exactly(std::uint64_t m, int e2, int k) noexcept
-{
-    // m * 5^k lies in [2^190, 2^192): the top one of its three words holds the
-    // whole part and the first bits of the fraction.
-    const uint128 product = static_cast<uint128>(m) * powers_of_5.high[k];
-    auto top = static_cast<std::uint64_t>(product >> 64);
-    auto below = static_cast<std::uint64_t>(product);
-    if (powers_of_5.low[k] != 0) {  // 5^k from 5^28 on, for values below about 1e-12
-        const uint128 low_product = static_cast<uint128>(m) * powers_of_5.low[k];
-        const std::uint64_t middle = below + static_cast<std::uint64_t>(low_product >> 64);
-        top += middle < below;
-        below = middle | static_cast<std::uint64_t>(low_product);
+struct BinaryExponentEntry {
+    std::uint64_t next_power_of_10;  // the bits of powers_of_10_rounded_up for its estimate
+    int estimate;
+};
+
+constexpr auto fast_range_tables = [] {
+    struct {
+        BinaryExponentEntry exponents[binary_exponents];
+        DecimalScale scales[binary_exponents * 3];
+    } tables{};
+    for (int e2 = lowest_binary_exponent; e2 <= highest_binary_exponent; ++e2) {
+        const int i = e2 - lowest_binary_exponent;
+        const int estimate = decimal_estimate(e2);
+        tables.exponents[i] = {std::bit_cast<std::uint64_t>(powers_of_10_rounded_up[estimate - lowest_estimate]), estimate};
+        for (int step = 0; step < 3; ++step) {
+            const int k = 15 - estimate - step;
+            if (k < 0)  // fixed form from 10^15 on: no value takes this step
+                continue;
+            uint128 scale = 1;
+            for (int j = 0; j < k; ++j)
+                scale *= 5;
+            const int twos = k + e2 + 74;
+            if (twos < 0 || twos > 127 || (scale << twos) >> twos != scale)
+                throw "10^k * 2^(e2 + 74) is no integer below 2^128";
+            scale <<= twos;
+            tables.scales[3 * i + step] = {static_cast<std::uint64_t>(scale >> 64), static_cast<std::uint64_t>(scale)};
+        }
     }
-    const auto shift = static_cast<int>(powers_of_5.scale[k] - e2);  // 9 to 17 for a whole part of 15 or 16 digits
-    return {top >> shift, (top << (64 - shift)) | (below != 0)};
-}
+    return tables;
+}();
 
 constexpr std::uint64_t powers_of_10[] = {
     1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000, 10'000'000'000,
     100'000'000'000, 1'000'000'000'000, 10'000'000'000'000, 100'000'000'000'000, 1'000'000'000'000'000,
     10'000'000'000'000'000};
 
-// Rounds a * 10^k to a whole number, exact ties to even.
-[[gnu::always_inline]] inline std::uint64_t round_to_whole(Scaled n) noexcept
+// The whole part of m * scale / 2^137 rounded, exact ties to even: m * scale
+// is below 10^16 * 2^137, so its top word is below 2^63 and adding half a
+// unit cannot carry out of it.
+[[gnu::always_inline]] inline std::uint64_t rounded_whole(std::uint64_t m, DecimalScale scale) noexcept
 {
-    constexpr std::uint64_t half = std::uint64_t{1} << 63;
-    return n.whole + (n.fraction > half - (n.whole & 1));
+    const uint128 product = static_cast<uint128>(m) * scale.high;
+    auto top = static_cast<std::uint64_t>(product >> 64);
+    auto below = static_cast<std::uint64_t>(product);
+    if (scale.low != 0) {  // for values below about 1e-11
+        const uint128 low_product = static_cast<uint128>(m) * scale.low;
+        const std::uint64_t middle = below + static_cast<std::uint64_t>(low_product >> 64);
+        top += middle < below;
+        below = middle | static_cast<std::uint64_t>(low_product);
+    }
+    constexpr std::uint64_t half = std::uint64_t{1} << (fraction_bits - 1);
+    std::uint64_t whole = (top + half) >> fraction_bits;
+    if ((top & (2 * half - 1)) == half && below == 0) [[unlikely]]  // an exact tie, rounded up: to even
+        whole &= ~std::uint64_t{1};
+    return whole;
 }
 
-// A double as its bits, its binary exponent and floor(binary exponent *
-// log10(2)), which is its decimal exponent or one below it.
+// A double as its bits and the index of its binary exponent in the fast
+// range's tables, which is binary_exponents or more outside that range (for
+// zero, subnormals, infinities and NaN too).
 struct Binary {
     std::uint64_t bits;
-    int exponent;
-    int estimate;
+    unsigned index;
 };
 
 [[gnu::always_inline]] inline Binary binary(double value) noexcept
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    const int exponent = static_cast<int>((bits >> 52) & 0x7ff) - 1023;
-    return {bits, exponent, (exponent * 78913) >> 18};
+    const auto biased_exponent = static_cast<unsigned>(bits >> 52) & 0x7ff;
+    return {bits, biased_exponent - (lowest_binary_exponent + 1023)};
 }
 
-// Zero, subnormals, infinities and NaN fall far outside the fast range too.
 [[gnu::always_inline]] inline bool in_fast_range(Binary b) noexcept
 {
-    return b.estimate >= lowest_estimate && b.estimate <= highest_estimate;
+    return b.index < binary_exponents;
 }
 
 // The value rounded for its field, for a value in the fast range.
 [[gnu::always_inline]] inline Rounded round_for_field(Binary b) noexcept
 {
     const std::uint64_t magnitude = b.bits & ~(std::uint64_t{1} << 63);
-    const int exponent = b.estimate + (magnitude >= powers_of_10_rounded_up.bits[b.estimate - lowest_estimate]);
+    const BinaryExponentEntry entry = fast_range_tables.exponents[b.index];
+    const bool above_estimate = magnitude >= entry.next_power_of_10;
     const bool fixed = magnitude - lowest_fixed < highest_fixed - lowest_fixed;
-    const int significant = 16 - fixed;
     const std::uint64_t mantissa = (b.bits << 11) | (std::uint64_t{1} << 63);  // with its hidden bit
-    Rounded rounded = {round_to_whole(scale_exactly(mantissa, b.exponent, significant - 1 - exponent)), exponent, fixed,
-                       (b.bits >> 63) != 0};
-    if (rounded.digits == powers_of_10[significant]) [[unlikely]] {  // 99...9.5 and up: one digit too long
-        rounded.digits = powers_of_10[significant - 1];
+    const DecimalScale scale = fast_range_tables.scales[3 * b.index + above_estimate + fixed];
+    Rounded rounded = {rounded_whole(mantissa, scale), entry.estimate + above_estimate, fixed, (b.bits >> 63) != 0};
+    if (rounded.digits == powers_of_10[16 - fixed]) [[unlikely]] {  // 99...9.5 and up: one digit too long
+        rounded.digits = powers_of_10[15 - fixed];
         ++rounded.exponent;
     }
     return rounded;

@@ -108,9 +108,10 @@ TEST(RealForm, FastPathMatchesExactPathOnRandomValues)
 
 TEST(RealForm, FastPathMatchesExactPathOverTheIntegerProductRange)
 {
-    // The digits of values from about 1e-39 to 1e17 come from an integer
-    // product M * 5^k, in one word of 5^k up to 1e-11 and in two below: every
-    // binary exponent of that range, with full, short and single-bit mantissas.
+    // The digits of values from about 2e-38 to 1e15 come from an exact
+    // integer product, with a scale of one word down to about 1e-11 and of two
+    // below: every binary exponent around that range, with full, short and
+    // single-bit mantissas.
     std::mt19937_64 random(99);
     for (int e2 = -135; e2 <= 60; ++e2)
         for (int i = 0; i < 400; ++i) {
@@ -167,12 +168,12 @@ TEST(RealForm, FastPathMatchesExactPathAtDecimalMidpoints)
 TEST(RealForm, FastPathMatchesExactPathAtTheEdgesOfItsCases)
 {
     // Each value, its neighbours and their negatives: where the form changes,
-    // where the digits come from a two-word power of 5 (below about 1e-12),
-    // and the ends of the range the fast path takes (2^-129 to 2^50).
+    // where the digits come from a two-word scale (below about 1e-11), and
+    // the ends of the range the fast path takes (2^-125 to 2^50).
     const double edges[] = {
         0.09999999999999995, 0.1, 999999999999999.5, 1e15, 1e14, 1.0,
-        1e-12, 1e-13, 0x1p-41, 0x1p-42, 0x1p-43,
-        0x1p-129, 0x1p-130, 0x1p50, 0x1p51, 0x1p49,
+        1e-11, 1e-12, 0x1p-36, 0x1p-37, 0x1p-38,
+        0x1p-124, 0x1p-125, 0x1p-126, 0x1p50, 0x1p51, 0x1p49,
     };
     for (const double edge : edges)
         for (double v = std::nextafter(std::nextafter(edge, 0.0), 0.0), i = 0; i < 5; ++i, v = std::nextafter(v, 1e300)) {
