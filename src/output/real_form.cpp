@@ -105,79 +105,76 @@ static_assert(lowest_estimate == -38 && highest_estimate == 14);
     return _mm_add_epi8(_mm_or_si128(tens, _mm_slli_epi16(ones, 8)), _mm_set1_epi8('0'));
 }
 
-// The last five columns of a field in the top five bytes of a word, which goes
-// to out[16, 24) and has its low three bytes covered by digits later: "E+xxx"
-// or "E-xxx" for every exponent of the fast path and the one above it that
-// rounding can carry to, then the blanks of fixed form.
-constexpr int fixed_form_tail = highest_estimate - lowest_estimate + 3;
-constexpr auto field_tails = [] {
+// Where the parts of a field go, for one exponent, form and sign. A field is
+// written with three stores: the head out[0, 4), the tail out[16, 24), then
+// the body, digits and point, over out[3, 19). Both forms are 16 digits with
+// a point in them: fixed form has a leading 0 before its 15 digits, and its s
+// whole digits move one column left over that 0, the point after them;
+// exponent form (and fixed form below 1) keeps its first digit in column 2
+// and has the point in column 3.
+struct alignas(64) FieldLayout {
+    unsigned char moved[16];        // body columns taking the digit after their own
+    unsigned char kept[16];         // body columns keeping their own digit
+    char point[16];                 // the point in its body column, zeros elsewhere
+    std::uint64_t tail;             // "E+xxx", "E-xxx" or blanks in its top five bytes
+    std::uint32_t head;             // blanks and the sign
+    std::uint32_t first_digit_byte;  // 0xff in the byte of column 2 if the first digit goes there
+};
+
+// Layouts by exponent, for every exponent the fast path gives (fixed form
+// from -1 to 14), with 64 added for fixed form and 128 for a negative value.
+constexpr int layout_exponent_offset = -lowest_estimate;
+static_assert(highest_estimate + 2 + layout_exponent_offset < 64, "carried exponents fit below the fixed-form layouts");
+
+constexpr auto field_layouts = [] {
     struct {
-        std::uint64_t value[fixed_form_tail + 1];
+        FieldLayout layout[256];
     } table{};
-    for (int e = lowest_estimate; e <= highest_estimate + 2; ++e) {
-        char text[8] = {' ', ' ', ' ', 'E', e < 0 ? '-' : '+', '0', '0', '0'};
-        const int magnitude = e < 0 ? -e : e;
-        text[6] = static_cast<char>('0' + magnitude / 10);
-        text[7] = static_cast<char>('0' + magnitude % 10);
-        std::uint64_t word = 0;
-        for (int i = 7; i >= 0; --i)
-            word = word << 8 | static_cast<unsigned char>(text[i]);
-        table.value[e - lowest_estimate] = word;
-    }
-    table.value[fixed_form_tail] = 0x2020202020202020;
+    for (int negative = 0; negative < 2; ++negative)
+        for (int fixed = 0; fixed < 2; ++fixed)
+            for (int e = fixed ? -1 : lowest_estimate; e <= (fixed ? 14 : highest_estimate + 2); ++e) {
+                FieldLayout& l = table.layout[e + layout_exponent_offset + 64 * fixed + 128 * negative];
+                const int whole = fixed && e >= 0 ? e + 1 : 0;  // digits before the point, from column 3
+                for (int j = 0; j < 16; ++j) {
+                    l.moved[j] = j < whole ? 0xff : 0;
+                    l.kept[j] = j > whole ? 0xff : 0;
+                }
+                l.point[whole] = '.';
+                char tail[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+                if (!fixed) {
+                    const int magnitude = e < 0 ? -e : e;
+                    const char exponent[5] = {'E', e < 0 ? '-' : '+', '0', static_cast<char>('0' + magnitude / 10),
+                                              static_cast<char>('0' + magnitude % 10)};
+                    for (int j = 0; j < 5; ++j)
+                        tail[3 + j] = exponent[j];
+                }
+                for (int j = 7; j >= 0; --j)
+                    l.tail = l.tail << 8 | static_cast<unsigned char>(tail[j]);
+                const char sign = negative ? '-' : ' ';
+                l.head = whole > 0 ? 0x2020 | static_cast<unsigned char>(sign) << 16 : 0x20 | static_cast<unsigned char>(sign) << 8;
+                l.first_digit_byte = whole > 0 ? 0 : 0xff0000;
+            }
     return table;
 }();
 
-// The first columns of a field as a word for out[0, 4), by sign: before the
-// first digit of exponent form (or the 0 of fixed form below 1), which goes
-// into the third byte, and before the whole digits of fixed form.
-struct FieldHead {
-    std::uint32_t before_first_digit;
-    std::uint32_t before_whole_digits;
-};
-constexpr FieldHead field_heads[2] = {{0x2020, 0x202020}, {0x2d20, 0x2d2020}};
-
-// 16 bytes of 0xff, then 16 of 0: the 16 from 16 - n on mark the columns before column n.
-constexpr unsigned char columns_before_window[32] = {
-    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
-// A point between zeros: the 16 bytes from 16 - n on hold it in column n.
-constexpr char point_window[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '.'};
-
-// condition ? a : b by masks, where the compiler would branch on a condition
-// that is as good as random.
-template <typename T>
-[[gnu::always_inline]] inline T pick(bool condition, T a, T b) noexcept
+[[gnu::always_inline]] inline __m128i load(const void* bytes) noexcept
 {
-    const T mask = -static_cast<T>(condition);
-    return (a & mask) | (b & ~mask);
+    return _mm_load_si128(static_cast<const __m128i*>(bytes));
 }
 
-[[gnu::always_inline]] inline __m128i window_at(const void* window, int column) noexcept
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(static_cast<const char*>(window) + 16 - column));
-}
-
-// Writes the field of r with three stores: the head out[0, 4), the tail
-// out[16, 24), then the digits and the point over out[3, 19). Both forms are
-// 16 digits with a point in them: fixed form has a leading 0 before its 15
-// digits, and its s whole digits move one column left over that 0, the point
-// after them; exponent form (and fixed form below 1) keeps its first digit in
-// column 2 and has the point in column 3.
+// Writes the field of r: digits, point and the parts of its layout.
 [[gnu::always_inline]] inline char* put_field(char* out, Rounded r) noexcept
 {
     const __m128i digits = digits_16(r.digits);
-    const int whole = (r.exponent + 1) & -static_cast<int>(r.fixed);  // digits before the point from column 3
-    const __m128i body = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(_mm_srli_si128(digits, 1), window_at(columns_before_window, whole)),
-                     _mm_andnot_si128(window_at(columns_before_window, whole + 1), digits)),
-        window_at(point_window, whole));
-
-    const FieldHead heads = field_heads[r.negative];
-    const auto first_digit = static_cast<std::uint32_t>(_mm_cvtsi128_si32(digits)) << 16;  // its next byte is covered
-    const std::uint32_t head = pick(whole > 0, heads.before_whole_digits, heads.before_first_digit | first_digit);
-    const std::uint64_t tail = field_tails.value[pick(r.fixed, fixed_form_tail, r.exponent - lowest_estimate)];
+    const FieldLayout& layout =
+        field_layouts.layout[r.exponent + layout_exponent_offset + 64 * r.fixed + 128 * r.negative];
+    const __m128i body = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_si128(digits, 1), load(layout.moved)),
+                                                   _mm_and_si128(digits, load(layout.kept))),
+                                      load(layout.point));
+    const auto first_digit = static_cast<std::uint32_t>(_mm_cvtsi128_si32(digits)) << 16;
+    const std::uint32_t head = layout.head | (first_digit & layout.first_digit_byte);
     std::memcpy(out, &head, 4);
-    std::memcpy(out + 16, &tail, 8);
+    std::memcpy(out + 16, &layout.tail, 8);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3), body);
     return out + real_field_width;
 }
