@@ -63,8 +63,8 @@ struct Rounded {
 // The fast path takes the binary exponents from -125 to 49, values from about
 // 2.4e-38 to 1.1e15; below -125 its integer scales (further down) would need
 // fractions. Its estimate of the decimal exponent,
-// floor(binary exponent * log10(2)), is the exponent or one below it, and
-// rounding may carry it one further.
+// floor(binary exponent * log10(2)), is the exponent of the rounded value or
+// one below it.
 constexpr int lowest_binary_exponent = -125;
 constexpr int highest_binary_exponent = 49;
 constexpr int binary_exponents = highest_binary_exponent - lowest_binary_exponent + 1;
@@ -124,7 +124,7 @@ struct alignas(64) FieldLayout {
 // Layouts by exponent, for every exponent the fast path gives (fixed form
 // from -1 to 14), with 64 added for fixed form and 128 for a negative value.
 constexpr int layout_exponent_offset = -lowest_estimate;
-static_assert(highest_estimate + 2 + layout_exponent_offset < 64, "carried exponents fit below the fixed-form layouts");
+static_assert(highest_estimate + 1 + layout_exponent_offset < 64, "exponent-form layouts below the fixed-form ones");
 
 constexpr auto field_layouts = [] {
     struct {
@@ -132,7 +132,7 @@ constexpr auto field_layouts = [] {
     } table{};
     for (int negative = 0; negative < 2; ++negative)
         for (int fixed = 0; fixed < 2; ++fixed)
-            for (int e = fixed ? -1 : lowest_estimate; e <= (fixed ? 14 : highest_estimate + 2); ++e) {
+            for (int e = fixed ? -1 : lowest_estimate; e <= (fixed ? 14 : highest_estimate + 1); ++e) {
                 FieldLayout& l = table.layout[e + layout_exponent_offset + 64 * fixed + 128 * negative];
                 const int whole = fixed && e >= 0 ? e + 1 : 0;  // digits before the point, from column 3
                 for (int j = 0; j < 16; ++j) {
@@ -217,32 +217,19 @@ inline char* put_field(char* out, Rounded r) noexcept
 }
 #endif
 
-// The smallest doubles not below 10^(lowest_estimate + 1) .. 10^(highest_estimate + 1):
-// a value is at least the power of ten just when it is at least its entry.
-// As bits, positive doubles order as integers the way their values do.
-constexpr double powers_of_10_rounded_up[] = {
-    1e-37, 1.0000000000000001e-36, 1e-35, 1.0000000000000001e-34, 1e-33,
-    1e-32, 1e-31, 1e-30, 1.0000000000000001e-29, 1.0000000000000001e-28, 1e-27, 1e-26, 1e-25,
-    1.0000000000000001e-24, 1.0000000000000001e-23, 1e-22, 1.0000000000000001e-21,
-    1.0000000000000001e-20, 1.0000000000000001e-19, 1e-18, 1e-17, 1.0000000000000001e-16, 1e-15,
-    1.0000000000000002e-14, 1e-13, 1.0000000000000002e-12, 1.0000000000000001e-11, 1e-10, 1e-09,
-    1e-08, 1.0000000000000001e-07, 1.0000000000000002e-06, 1e-05, 1e-04, 1e-03, 1e-02, 1e-01,
-    1e+00, 1e+01, 1e+02, 1e+03, 1e+04, 1e+05, 1e+06, 1e+07, 1e+08, 1e+09, 1e+10, 1e+11, 1e+12,
-    1e+13, 1e+14, 1e+15};
-static_assert(std::size(powers_of_10_rounded_up) == highest_estimate - lowest_estimate + 1);
-
 // Fixed form holds the values whose 15-digit rounding lies in [0.1, 1e15):
 // from the double just above 0.09999999999999995 to below 999999999999999.5,
-// a tie that rounds to even, up.
+// a tie that rounds to even, up. As bits, positive doubles order as integers
+// the way their values do.
 constexpr std::uint64_t lowest_fixed = std::bit_cast<std::uint64_t>(0.09999999999999995);
 constexpr std::uint64_t highest_fixed = std::bit_cast<std::uint64_t>(999999999999999.5);
 
 // The digits are the whole part of a * 10^k for a = m * 2^(e2 - 63), the top
 // bit of the 64-bit m set, and k = 15 - estimate - step, where the step is 0,
-// 1 or 2: one for a value at least 10^(estimate + 1), one for fixed form,
-// which has a digit fewer. For each binary exponent e2 and step, the integer
-// 10^k * 2^(e2 + 74) makes the product m * 10^k * 2^(e2 + 74) = a * 10^k * 2^137
-// exact, with the whole part in its top word from bit 9 up.
+// 1 or 2: one for a value whose rounding reaches 10^(estimate + 1), one for
+// fixed form, which has a digit fewer. For each binary exponent e2 and step,
+// the integer 10^k * 2^(e2 + 74) makes the product m * 10^k * 2^(e2 + 74) =
+// a * 10^k * 2^137 exact, with the whole part in its top word from bit 9 up.
 constexpr int fraction_bits = 9;
 
 struct DecimalScale {
@@ -250,8 +237,49 @@ struct DecimalScale {
     std::uint64_t low;
 };
 
+// m * scale as its top word and the bits below it, all of them there when
+// the scale has one word, else the next 64 with bit 0 also set when any
+// below those is.
+struct Product {
+    std::uint64_t top;
+    std::uint64_t below;
+};
+
+[[gnu::always_inline]] constexpr Product multiply(std::uint64_t m, DecimalScale scale) noexcept
+{
+    const uint128 product = static_cast<uint128>(m) * scale.high;
+    Product p = {static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product)};
+    if (scale.low != 0) {  // for values below about 1e-11
+        const uint128 low_product = static_cast<uint128>(m) * scale.low;
+        const std::uint64_t middle = p.below + static_cast<std::uint64_t>(low_product >> 64);
+        p.top += middle < p.below;
+        p.below = middle | static_cast<std::uint64_t>(low_product);
+    }
+    return p;
+}
+
+// The bits of the smallest double with binary exponent e2 whose product with
+// `scale` rounds to `digits` or more, or those of 2^(e2 + 1) if none does.
+constexpr std::uint64_t first_rounding_to(std::uint64_t digits, int e2, DecimalScale scale)
+{
+    const std::uint64_t least_top = (2 * digits - 1) << (fraction_bits - 1);  // digits - 1/2: a tie rounds to them, even
+    std::uint64_t low = 0;
+    std::uint64_t high = std::uint64_t{1} << 52;
+    while (low < high) {
+        const std::uint64_t middle = (low + high) / 2;
+        if (multiply((middle << 11) | (std::uint64_t{1} << 63), scale).top >= least_top)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return (static_cast<std::uint64_t>(e2 + 1023) << 52) + low;
+}
+
 struct BinaryExponentEntry {
-    std::uint64_t next_power_of_10;  // the bits of powers_of_10_rounded_up for its estimate
+    // The bits of the smallest value whose rounding, in exponent form and in
+    // fixed form, reaches 10^(estimate + 1): from there on the value takes the
+    // exponent above the estimate, so rounding never carries into a new digit.
+    std::uint64_t first_reaching_next_power[2];
     int estimate;
 };
 
@@ -263,7 +291,6 @@ constexpr auto fast_range_tables = [] {
     for (int e2 = lowest_binary_exponent; e2 <= highest_binary_exponent; ++e2) {
         const int i = e2 - lowest_binary_exponent;
         const int estimate = decimal_estimate(e2);
-        tables.exponents[i] = {std::bit_cast<std::uint64_t>(powers_of_10_rounded_up[estimate - lowest_estimate]), estimate};
         for (int step = 0; step < 3; ++step) {
             const int k = 15 - estimate - step;
             if (k < 0)  // fixed form from 10^15 on: no value takes this step
@@ -277,32 +304,22 @@ constexpr auto fast_range_tables = [] {
             scale <<= twos;
             tables.scales[3 * i + step] = {static_cast<std::uint64_t>(scale >> 64), static_cast<std::uint64_t>(scale)};
         }
+        // at the estimate: exponent form's 16 digits rounding to 10^16, fixed form's 15 to 10^15
+        tables.exponents[i] = {{first_rounding_to(10'000'000'000'000'000, e2, tables.scales[3 * i]),
+                                first_rounding_to(1'000'000'000'000'000, e2, tables.scales[3 * i + 1])},
+                               estimate};
     }
     return tables;
 }();
 
-constexpr std::uint64_t powers_of_10[] = {
-    1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000, 10'000'000'000,
-    100'000'000'000, 1'000'000'000'000, 10'000'000'000'000, 100'000'000'000'000, 1'000'000'000'000'000,
-    10'000'000'000'000'000};
-
 // The whole part of m * scale / 2^137 rounded, exact ties to even: m * scale
 // is below 10^16 * 2^137, so its top word is below 2^63 and adding half a
 // unit cannot carry out of it.
-[[gnu::always_inline]] inline std::uint64_t rounded_whole(std::uint64_t m, DecimalScale scale) noexcept
+[[gnu::always_inline]] inline std::uint64_t rounded_whole(Product p) noexcept
 {
-    const uint128 product = static_cast<uint128>(m) * scale.high;
-    auto top = static_cast<std::uint64_t>(product >> 64);
-    auto below = static_cast<std::uint64_t>(product);
-    if (scale.low != 0) {  // for values below about 1e-11
-        const uint128 low_product = static_cast<uint128>(m) * scale.low;
-        const std::uint64_t middle = below + static_cast<std::uint64_t>(low_product >> 64);
-        top += middle < below;
-        below = middle | static_cast<std::uint64_t>(low_product);
-    }
     constexpr std::uint64_t half = std::uint64_t{1} << (fraction_bits - 1);
-    std::uint64_t whole = (top + half) >> fraction_bits;
-    if ((top & (2 * half - 1)) == half && below == 0) [[unlikely]]  // an exact tie, rounded up: to even
+    std::uint64_t whole = (p.top + half) >> fraction_bits;
+    if ((p.top & (2 * half - 1)) == half && p.below == 0) [[unlikely]]  // an exact tie, rounded up: to even
         whole &= ~std::uint64_t{1};
     return whole;
 }
@@ -331,17 +348,12 @@ struct Binary {
 [[gnu::always_inline]] inline Rounded round_for_field(Binary b) noexcept
 {
     const std::uint64_t magnitude = b.bits & ~(std::uint64_t{1} << 63);
-    const BinaryExponentEntry entry = fast_range_tables.exponents[b.index];
-    const bool above_estimate = magnitude >= entry.next_power_of_10;
+    const BinaryExponentEntry& entry = fast_range_tables.exponents[b.index];
     const bool fixed = magnitude - lowest_fixed < highest_fixed - lowest_fixed;
+    const bool above_estimate = magnitude >= entry.first_reaching_next_power[fixed];
     const std::uint64_t mantissa = (b.bits << 11) | (std::uint64_t{1} << 63);  // with its hidden bit
     const DecimalScale scale = fast_range_tables.scales[3 * b.index + above_estimate + fixed];
-    Rounded rounded = {rounded_whole(mantissa, scale), entry.estimate + above_estimate, fixed, (b.bits >> 63) != 0};
-    if (rounded.digits == powers_of_10[16 - fixed]) [[unlikely]] {  // 99...9.5 and up: one digit too long
-        rounded.digits = powers_of_10[15 - fixed];
-        ++rounded.exponent;
-    }
-    return rounded;
+    return {rounded_whole(multiply(mantissa, scale)), entry.estimate + above_estimate, fixed, (b.bits >> 63) != 0};
 }
 
 }  // namespace

@@ -165,6 +165,24 @@ TEST(RealForm, FastPathMatchesExactPathAtDecimalMidpoints)
     }
 }
 
+TEST(RealForm, FastPathMatchesExactPathWhereRoundingReachesAPowerOfTen)
+{
+    // The doubles around the midpoint below each power of ten of the fast
+    // range, for 16 digits of exponent form and 15 of fixed form: from the
+    // midpoint on, a value is written with the exponent of that power.
+    for (int e = -37; e <= 16; ++e)
+        for (const std::string nines : {"9.9999999999999995e", "9.999999999999995e"}) {
+            const std::string text = nines + std::to_string(e - 1);
+            double v = 0;
+            std::from_chars(text.data(), text.data() + text.size(), v);
+            v = std::nextafter(std::nextafter(v, 0.0), 0.0);
+            for (int i = 0; i < 5; ++i, v = std::nextafter(v, 1e300)) {
+                expect_same(v);
+                expect_same(-v);
+            }
+        }
+}
+
 TEST(RealForm, FastPathMatchesExactPathAtTheEdgesOfItsCases)
 {
     // Each value, its neighbours and their negatives: where the form changes,
