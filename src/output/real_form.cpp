@@ -15,8 +15,8 @@
 // The field holds the value rounded to 15 significant digits in fixed form and
 // to 16 in exponent form, both from the exact binary value. The fast path
 // finds the decimal exponent and the form first, then gets just those digits
-// as the whole part of the exact integer product M * 5^k, rounded by the bits
-// after it. Zeros are written as they are; values far from 1 and those that
+// as the whole part of an exact integer product of the mantissa and 10^k
+// times a power of two, rounded by the bits after it. Zeros are written as they are; values far from 1 and those that
 // are no numbers go the plain way through std::to_chars.
 
 namespace voxmill {
@@ -150,8 +150,8 @@ constexpr auto field_layouts = [] {
                 }
                 for (int j = 7; j >= 0; --j)
                     l.tail = l.tail << 8 | static_cast<unsigned char>(tail[j]);
-                const char sign = negative ? '-' : ' ';
-                l.head = whole > 0 ? 0x2020 | static_cast<unsigned char>(sign) << 16 : 0x20 | static_cast<unsigned char>(sign) << 8;
+                const std::uint32_t sign = negative ? '-' : ' ';
+                l.head = whole > 0 ? 0x2020 | sign << 16 : 0x20 | sign << 8;
                 l.first_digit_byte = whole > 0 ? 0 : 0xff0000;
             }
     return table;
@@ -262,7 +262,7 @@ struct Product {
 // `scale` rounds to `digits` or more, or those of 2^(e2 + 1) if none does.
 constexpr std::uint64_t first_rounding_to(std::uint64_t digits, int e2, DecimalScale scale)
 {
-    const std::uint64_t least_top = (2 * digits - 1) << (fraction_bits - 1);  // digits - 1/2: a tie rounds to them, even
+    const std::uint64_t least_top = (2 * digits - 1) << (fraction_bits - 1);  // digits - 1/2; a tie rounds up, to even
     std::uint64_t low = 0;
     std::uint64_t high = std::uint64_t{1} << 52;
     while (low < high) {

@@ -242,7 +242,8 @@ TEST(RealForm, RecordsAreThreeSingleFieldsAndANewline)
                 singles += '\n';
             }
     std::string records(singles.size(), '\0');
-    EXPECT_EQ(put_real_field_records(records.data(), values.data(), values.size() / 3), records.data() + records.size());
+    char* end = put_real_field_records(records.data(), values.data(), values.size() / 3);
+    EXPECT_EQ(end, records.data() + records.size());
     EXPECT_EQ(records, singles);
 }
 
