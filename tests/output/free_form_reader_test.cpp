@@ -40,16 +40,15 @@ TEST(FreeFormRead, FillsIntegersFromRecordsAndSkipsTheRest)
         std::string content;
         std::vector<int> values;  // items start as -1, which a null value keeps
     } cases[] = {
-        {"   48   48   96", {48, 48, 96}},          {"48\n48 96", {48, 48, 96}},
-        {"48\n\n \t\n48 96 7 8", {48, 48, 96}},     {"1 , 2 ,3,", {1, 2, 3}},
-        {"1\t2\t\t3", {1, 2, 3}},                   {"1\r\n2 3\r", {1, 2, 3}},
-        {"+5 -0 007", {5, 0, 7}},                   {"2147483647 -2147483648 0", {2147483647, -2147483648, 0}},
+        {"   48\n\n \t\n48\t96 7 8", {48, 48, 96}}, {"1 , 2 ,3,", {1, 2, 3}},
+        {"1\r\n2 3\r", {1, 2, 3}},                 {"+5 -0 007", {5, 0, 7}},
+        {"2147483647 -2147483648 0", {2147483647, -2147483648, 0}},
         {"1,,3", {1, -1, 3}},                       {"1, ,3", {1, -1, 3}},
         {"1,\n,3", {1, -1, 3}},                     {" \n ,2,3", {-1, 2, 3}},
-        {"1\n,3 4", {1, 3, 4}},                     {"3*7", {7, 7, 7}},
-        {"1 4*9", {1, 9, 9}},                       {"2*,5", {-1, -1, 5}},
-        {"2* 5", {-1, -1, 5}},                      {"1/2 3", {1, -1, -1}},
-        {"1 2*/ 3", {1, -1, -1}},                   {"/", {-1, -1, -1}},
+        {"1\n,3 4", {1, 3, 4}},                     {"1 4*9", {1, 9, 9}},
+        {"2*,5", {-1, -1, 5}},                      {"2* 5", {-1, -1, 5}},
+        {"1/2 3", {1, -1, -1}},                     {"1 2*/ 3", {1, -1, -1}},
+        {"/", {-1, -1, -1}},
     };
     for (const auto& c : cases) {
         Input input(c.content + "\nnext\n");
@@ -93,13 +92,10 @@ TEST(FreeFormRead, ReadsRealsInEveryForm)
     } cases[] = {
         {"0.52918E+00", 0.52918}, {"-12", -12.0}, {".5", 0.5}, {"5.", 5.0}, {"1.0D-3", 1e-3}, {"1.0d-3", 1e-3},
         {"2e3", 2e3}, {"+1.5", 1.5}, {"+.5E+1", 5.0}, {"0.5-100", 0.5e-100}, {"1.0+3", 1000.0},
-        {"-.30233300000-128", -.302333e-128}, {"-.76001653512E-02", -.76001653512e-2}, {"1e308", 1e308},
+        {"-.30233300000-128", -.302333e-128}, {"1e308", 1e308},
         {"1.7976931348623157D308", 1.7976931348623157e308}, {"4.9406564584124654e-324", 4.9406564584124654e-324},
         {"2.5D-310", 2.5e-310}, {"1e-400", 0.0}, {"-1-400", -0.0}, {"18446744073709551616", 18446744073709551616.0},
         {"0.000000000000000000001", 1e-21},
-        // VASP's form, which a quick way reads: its letters, its exponents and zeros
-        {"0.12345678901e+01", 1.2345678901}, {"0.12345678901D+01", 1.2345678901}, {"0.12345678901+001", 1.2345678901},
-        {"0.10000000000E+34", 1e33}, {"0.10000000000E-32", 1e-33}, {"-.00000000000E+00", -0.0}, {"0.00000000000E+00", 0.0},
     };
     for (const auto& c : cases) {
         Input input(" " + c.token + " \n");
@@ -112,31 +108,20 @@ TEST(FreeFormRead, ReadsRealsInEveryForm)
 
 TEST(FreeFormRead, NamesTheFileLineAndTokenItCannotRead)
 {
+    // Near misses of VASP's form are in ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes.
     const std::string nines(400, '9');
     const struct {
-        std::string token;
-        std::string message;  // after "CHGCAR:2: expected "
+        std::string token;    // "i " before it: read as an integer
+        std::string message;  // after "CHGCAR:2: expected "; empty: a real number, found the token
     } cases[] = {
-        {"0.5x", "a real number, found \"0.5x\""},     {"1.2.3", "a real number, found \"1.2.3\""},
-        {"E5", "a real number, found \"E5\""},         {"-", "a real number, found \"-\""},
-        {"1e", "a real number, found \"1e\""},         {"1+", "a real number, found \"1+\""},
-        {"--1", "a real number, found \"--1\""},       {"0x10", "a real number, found \"0x10\""},
-        {"Infinity", "a real number, found \"Infinity\""}, {"NaN", "a real number, found \"NaN\""},
+        {"0.5x", ""}, {"1.2.3", ""}, {"E5", ""}, {"-", ""}, {"1e", ""}, {"1+", ""}, {"--1", ""}, {"0x10", ""},
+        {"Infinity", ""}, {"NaN", ""},
         {"1e400", "a real number, found \"1e400\" (out of range)"},
         {"-1D400", "a real number, found \"-1D400\" (out of range)"},
         {nines, "a real number, found \"" + nines.substr(0, 40) + "...\" (out of range)"},
         {"3*0.5x", "a real number, found \"0.5x\""},   {"0*5", "a repeat count, found \"0*5\""},
         {"i 1.5", "the count, found \"1.5\""},         {"i +-5", "the count, found \"+-5\""},
         {"i 2147483648", "the count, found \"2147483648\" (out of range)"},
-        // near misses of VASP's form
-        {"0.12345678901E+01x", "a real number, found \"0.12345678901E+01x\""},
-        {"0.1234567890xE+01", "a real number, found \"0.1234567890xE+01\""},
-        {"0.12345678901E+0x", "a real number, found \"0.12345678901E+0x\""},
-        {"0.12345678901E+x1", "a real number, found \"0.12345678901E+x1\""},
-        {"0.12345678901E+/1", "a real number, found \"0.12345678901E+\""},
-        {"0.x2345678901E+01", "a real number, found \"0.x2345678901E+01\""},
-        {"0.12345678901X+01", "a real number, found \"0.12345678901X+01\""},
-        {"-.12345678901E*01", "a real number, found \"-.12345678901E*01\""},
     };
     for (const auto& c : cases) {
         const bool integer = c.token.starts_with("i ");
@@ -146,7 +131,7 @@ TEST(FreeFormRead, NamesTheFileLineAndTokenItCannotRead)
         double values[2];
         int count = 0;
         EXPECT_EQ(failure_of([&] { integer ? read.integer(count).integer(count, "the count") : read.reals(values, "block"); }),
-                  input.path() + ":2: expected " + c.message);
+                  input.path() + ":2: expected " + (c.message.empty() ? "a real number, found \"" + c.token + "\"" : c.message));
     }
 }
 
@@ -166,10 +151,6 @@ TEST(FreeFormRead, ReportsTheEndOfTheFileAtItsLastLine)
     Input empty("");
     std::string text;
     EXPECT_EQ(failure_of([&] { FreeFormRead(empty.source).text(text, 4); }), empty.path() + ": unexpected end of file, expected a text");
-    EXPECT_FALSE(FreeFormRead(empty.source).try_text(text, 4));
-
-    Input slashed("1 2 /");  // the slash ends the statement before the end of the file
-    EXPECT_EQ(failure_of([&] { FreeFormRead(slashed.source).reals(values, "density block 1"); }), "no failure");
 }
 
 TEST(FreeFormRead, FillsRealsWithNullsRepeatsAndASlash)
@@ -183,12 +164,6 @@ TEST(FreeFormRead, FillsRealsWithNullsRepeatsAndASlash)
     read.reals(values, "block").real(after_slash);
     EXPECT_EQ(after_slash, -1);
     EXPECT_EQ(input.next_text(), "next");
-
-    // The same separators between values in VASP's form.
-    Input vasp("0.50000000000E+00,0.25000000000E+00\t0.12500000000E+00\r\n 2*0.75000000000E+00 -.12345678901E-03/ 0.5\n");
-    std::vector<double> vasp_values(7, -1);
-    FreeFormRead(vasp.source).reals(vasp_values, "block");
-    EXPECT_EQ(vasp_values, (std::vector<double>{0.5, 0.25, 0.125, 0.75, 0.75, -1.2345678901e-4, -1}));
 }
 
 // The value from_chars gives for `text`, which must be one.
@@ -212,7 +187,6 @@ TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
         {" 0.12345678901E+01", {"1.2345678901"}, ""},
         {" -.98765432109E-03", {"-0.98765432109e-3"}, ""},
         {" -.00000000000E+00", {"-0"}, ""},
-        {" 0.00000000000E-99", {"0"}, ""},
         // the exponents at which the 11 digits and the power stop being exact
         {" 0.99999999999E+33", {"0.99999999999e33"}, ""},
         {" 0.99999999999E+34", {"0.99999999999e34"}, ""},
@@ -220,8 +194,6 @@ TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
         {" -.99999999999E-12", {"-0.99999999999e-12"}, ""},
         {" 0.12345678901E+11", {"12345678901"}, ""},
         {" 0.12345678901E+12", {"123456789010"}, ""},
-        {" 0.12345678901E-99", {"0.12345678901e-99"}, ""},
-        {" 0.12345678901E+99", {"0.12345678901e99"}, ""},
         // other forms of the same length, and one digit more or fewer
         {" 0.12345678901+001", {"1.2345678901"}, ""},
         {" 0.12345678901e-01", {"0.12345678901e-1"}, ""},
@@ -252,6 +224,8 @@ TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
         {" 0..2345678901E+01", {}, "0..2345678901E+01"},
         {" -.12345678901E 01", {}, "-.12345678901E"},
         {" 0.12345678901E+ 1", {}, "0.12345678901E+"},
+        {" -.12345678901E*01", {}, "-.12345678901E*01"},  // just below '+'
+        {" 0.12345678901E+/1", {}, "0.12345678901E+"},     // just below '0'
         {" 0.12345678901E+01\x80", {}, "0.12345678901E+01\\x80"},
     };
     const std::string quarter = " 0.25000000000E+00";
