@@ -37,8 +37,9 @@ TEST(RealRecords, MatchTheStatementOfReals)
 {
     // Counts around whole records and whole blocks of records (which are divided
     // before they are written), with values of every field kind: fixed,
-    // exponent, zero, huge. 27.75 / 1080.4331 and 27.75 * (1 / 1080.4331)
-    // differ in the last digit.
+    // exponent, and zero and huge in each place of a record, which send the
+    // record from put_real_field_records' fast path to its plain one.
+    // 27.75 / 1080.4331 and 27.75 * (1 / 1080.4331) differ in the last digit.
     for (const double divisor : {1.0, 1080.4331})
         for (const std::size_t count : {1u, 2u, 3u, 4u, 47u, 48u, 49u, 50u, 95u, 96u, 97u, 161u}) {
             std::vector<double> values = {27.75};

@@ -9,7 +9,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace voxmill {
 namespace {
@@ -203,29 +202,6 @@ TEST(RealForm, ExactTiesRoundToEven)
         expect_same(100'000'000'000'000.5 + static_cast<double>(random() % 900'000'000'000'000));
         expect_same(1'000'000'000'000'000.5 + i);
     }
-}
-
-TEST(RealForm, RecordsAreThreeSingleFieldsAndANewline)
-{
-    // Records of values of the fast path (fixed and exponent form) and of the
-    // plain one (zero, huge, tiny, no numbers), every triple in every order.
-    const double pool[] = {1.0 / 3, -2.5e-7, 999999999999999.5, 0.0, -0.0, 1e300, 5e-324,
-                           std::numeric_limits<double>::quiet_NaN(), 1e-30, 2e15};
-    std::vector<double> values;
-    std::string singles;
-    char field[real_field_width];
-    for (const double a : pool)
-        for (const double b : pool)
-            for (const double c : pool) {
-                values.insert(values.end(), {a, b, c});
-                for (const double v : {a, b, c})
-                    singles.append(field, put_real_field(field, v));
-                singles += '\n';
-            }
-    std::string records(singles.size(), '\0');
-    char* end = put_real_field_records(records.data(), values.data(), values.size() / 3);
-    EXPECT_EQ(end, records.data() + records.size());
-    EXPECT_EQ(records, singles);
 }
 
 }  // namespace
