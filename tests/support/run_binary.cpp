@@ -9,7 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace voxmill::testing {
@@ -31,9 +31,7 @@ std::string read_file(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 VoxmillProcess::VoxmillProcess(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
@@ -80,12 +78,8 @@ RunResult VoxmillProcess::wait()
     int wait_status = 0;
     waitpid(pid_, &wait_status, 0);
     pid_ = -1;
-    RunResult result;
-    result.out = capture_.read("stdout");
-    result.err = capture_.read("stderr");
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
-    return result;
+    return {capture_.read("stdout"), capture_.read("stderr"), WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1,
+            WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0};
 }
 
 RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
