@@ -10,19 +10,18 @@
 namespace voxmill::testing {
 namespace {
 
-// Si bulk: scale 5.43, unit lattice vectors, 8 Si atoms, the first at the origin.
-StructureHeader si_bulk(const GridExtents& grid)
+// A cube of 5.43 angstrom with one atom of `species` at the origin.
+StructureHeader cube(const std::string& species, const GridExtents& grid)
 {
     StructureHeader header;
-    header.SNAME = "Si bulk" + std::string(73, ' ');
+    header.SNAME = std::string(80, ' ');
     header.SCALE = 5.43;
     header.A = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     header.NSPEC = 1;
-    header.SPECS = {"Si"};
-    header.NSATOMS = {8};
-    header.NATOMS = 8;
-    header.COORD = {{0, 0, 0}, {0.25, 0.25, 0.25}, {0.5, 0.5, 0}, {0.75, 0.75, 0.25},
-                    {0.5, 0, 0.5}, {0.75, 0.25, 0.75}, {0, 0.5, 0.5}, {0.25, 0.75, 0.75}};
+    header.SPECS = {species};
+    header.NSATOMS = {1};
+    header.NATOMS = 1;
+    header.COORD = {{0, 0, 0}};
     header.NGRID = grid;
     return header;
 }
@@ -34,11 +33,11 @@ TEST(XsfWriter, WritesALargeGridInWholeRecords)
 {
     ScratchDir dir;
     DensityGrid grid({60, 60, 60});
-    ixcrysden((dir.path() / "CHGDEN").string(), si_bulk(grid.extents()), grid);
+    ixcrysden((dir.path() / "CHGDEN").string(), cube("Si", grid.extents()), grid);
     const std::vector<std::string> lines = lines_of(dir.read("CHGDEN.xsf"));
-    ASSERT_EQ(lines.size(), 18u + 8u + 60u * 60u * 60u / 3u + 2u);
-    EXPECT_EQ(lines[26], "  0.000000000000000E+000  0.000000000000000E+000  0.000000000000000E+000");
-    EXPECT_EQ(lines[lines.size() - 3], lines[26]);
+    ASSERT_EQ(lines.size(), 18u + 1u + 60u * 60u * 60u / 3u + 2u);
+    EXPECT_EQ(lines[19], "  0.000000000000000E+000  0.000000000000000E+000  0.000000000000000E+000");
+    EXPECT_EQ(lines[lines.size() - 3], lines[19]);
     EXPECT_EQ(lines[lines.size() - 2], "END_DATAGRID_3D");
     EXPECT_EQ(lines.back(), "END_BLOCK_DATAGRID_3D");
 }
@@ -46,8 +45,7 @@ TEST(XsfWriter, WritesALargeGridInWholeRecords)
 TEST(XsfWriter, DividesByTheCellVolumeInCubicBohr)
 {
     ScratchDir dir;
-    StructureHeader header = si_bulk({2, 1, 1});
-    header.SPECS = {"O"};
+    const StructureHeader header = cube("O", {2, 1, 1});
     DensityGrid grid(header.NGRID);
     // The volume of the 5.43 angstrom cube in cubic bohr, with the single-precision factor.
     const double t = 1.8897260427474976 * 5.43;
