@@ -20,31 +20,23 @@ namespace fs = std::filesystem;
 
 // Sends standard output and standard error to /dev/null while it lives: the
 // whole runs print their console texts.
-class Silenced {
-public:
+struct Silenced {
+    int saved[2] = {::dup(1), ::dup(2)};
     Silenced()
     {
         std::fflush(nullptr);
         const int null = ::open("/dev/null", O_WRONLY);
-        for (int fd : {1, 2}) {
-            saved_[fd - 1] = ::dup(fd);
-            ::dup2(null, fd);
-        }
+        for (int fd : {1, 2}) ::dup2(null, fd);
         ::close(null);
     }
     ~Silenced()
     {
         std::fflush(nullptr);
         for (int fd : {1, 2}) {
-            ::dup2(saved_[fd - 1], fd);
-            ::close(saved_[fd - 1]);
+            ::dup2(saved[fd - 1], fd);
+            ::close(saved[fd - 1]);
         }
     }
-    Silenced(const Silenced&) = delete;
-    Silenced& operator=(const Silenced&) = delete;
-
-private:
-    int saved_[2];
 };
 
 TEST(FuzzCorpus, EveryInputEndsWithAnExitStatus)

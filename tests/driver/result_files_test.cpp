@@ -22,17 +22,14 @@ namespace fs = std::filesystem;
 // The nonspin example's structure with an n x n x n grid of values.
 std::string cube_chgcar(int n)
 {
-    const std::string example_text = read_file(example("nonspin/CHGCAR"));
-    std::size_t at = 0;
-    for (int line = 0; line < 11; ++line) at = example_text.find('\n', at) + 1;
-    std::string text = example_text.substr(0, at);
+    const std::vector<std::string> lines = lines_of(read_file(example("nonspin/CHGCAR")));
+    std::string text;
+    for (int line = 0; line < 11; ++line) text += lines[line] + "\n";
     char grid_line[32];
     std::snprintf(grid_line, sizeof grid_line, "%5d%5d%5d\n", n, n, n);
     text += grid_line;
-    const std::string five_values = " 0.44062142953E+01 0.20000000000E+01 0.30000000000E+01 0.45000000000E+01 -.50000000000E-01\n";
-    const long count = static_cast<long>(n) * n * n;
-    text.reserve(text.size() + static_cast<std::size_t>(count / 5 + 1) * five_values.size());
-    for (long v = 0; v < count; v += 5) text += five_values;
+    for (long v = 0; v < static_cast<long>(n) * n * n; v += 5)
+        text += " 0.44062142953E+01 0.20000000000E+01 0.30000000000E+01 0.45000000000E+01 -.50000000000E-01\n";
     return text;
 }
 
@@ -60,21 +57,10 @@ TEST(ResultFiles, AFileSizeLimitLeavesTheEarlierFileUntouched)
     EXPECT_EQ(hidden_files(dir.path()), std::vector<std::string>{});
 }
 
-// A tmpfs mounted for the test, unmounted when the object goes; not copied.
-struct SmallTmpfs {
-    SmallTmpfs(const fs::path& where, std::size_t bytes) : where(where)
-    {
-        fs::create_directory(where);
-        mounted = ::mount("tmpfs", where.c_str(), "tmpfs", 0, ("size=" + std::to_string(bytes)).c_str()) == 0;
-        if (!mounted) error = std::strerror(errno);
-    }
-    ~SmallTmpfs()
-    {
-        if (mounted) ::umount2(where.c_str(), MNT_DETACH);
-    }
+// Unmounts a file system when the test ends, however it ends.
+struct Unmount {
     fs::path where;
-    bool mounted = false;
-    std::string error;
+    ~Unmount() { ::umount2(where.c_str(), MNT_DETACH); }
 };
 
 TEST(ResultFiles, AFullDiskKeepsTheResultsWrittenBeforeIt)
@@ -87,8 +73,11 @@ TEST(ResultFiles, AFullDiskKeepsTheResultsWrittenBeforeIt)
 
     // Room for the XSF file and the old ".vasp" file, not for the new one.
     const fs::path full = dir.path() / "full";
-    const SmallTmpfs tmpfs(full, xsf.size() + (64 << 10));
-    if (!tmpfs.mounted) GTEST_SKIP() << "cannot mount a tmpfs here: " << tmpfs.error;
+    fs::create_directory(full);
+    const std::string size = "size=" + std::to_string(xsf.size() + (64 << 10));
+    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const Unmount unmount{full};
     dir.write("full/CHGDEN.vasp", "old vasp\n");
 
     const RunResult result = run_voxmill({"-c", input.string()}, full);

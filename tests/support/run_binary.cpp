@@ -9,8 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <random>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace voxmill::testing {
@@ -32,28 +31,13 @@ std::string read_file(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-namespace {
-
-// The folder that receives a process's standard output and error.
-fs::path capture_folder()
-{
-    std::string pattern = (fs::temp_directory_path() / "voxmill-capture-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
-    return pattern;
-}
-
-}  // namespace
 
 VoxmillProcess::VoxmillProcess(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
-    : capture_(capture_folder())
 {
-    const fs::path out_path = capture_ / "stdout";
-    const fs::path err_path = capture_ / "stderr";
+    const fs::path out_path = capture_.path() / "stdout";
+    const fs::path err_path = capture_.path() / "stderr";
     std::vector<char*> argv{const_cast<char*>(VOXMILL_BINARY)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -85,8 +69,6 @@ VoxmillProcess::~VoxmillProcess()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    std::error_code ignored;
-    fs::remove_all(capture_, ignored);
 }
 
 void VoxmillProcess::send(int signal) const { kill(pid_, signal); }
@@ -96,12 +78,8 @@ RunResult VoxmillProcess::wait()
     int wait_status = 0;
     waitpid(pid_, &wait_status, 0);
     pid_ = -1;
-    RunResult result;
-    result.out = read_file(capture_ / "stdout");
-    result.err = read_file(capture_ / "stderr");
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
-    return result;
+    return {capture_.read("stdout"), capture_.read("stderr"), WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1,
+            WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0};
 }
 
 RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
@@ -111,11 +89,9 @@ RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd,
 
 ScratchDir::ScratchDir()
 {
-    std::random_device seed;
-    for (;;) {
-        path_ = fs::temp_directory_path() / ("voxmill-test-" + std::to_string(seed()));
-        if (fs::create_directory(path_)) return;
-    }
+    std::string pattern = (fs::temp_directory_path() / "voxmill-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+    path_ = pattern;
 }
 
 ScratchDir::~ScratchDir()

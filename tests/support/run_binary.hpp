@@ -24,26 +24,6 @@ struct RunOptions {
 RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".",
                       const RunOptions& options = {});
 
-// A voxmill process running in the background, for tests that signal it.
-// Reaped, killed first if need be, when the object goes.
-class VoxmillProcess {
-public:
-    VoxmillProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                   const RunOptions& options = {});
-    ~VoxmillProcess();
-    VoxmillProcess(const VoxmillProcess&) = delete;
-    VoxmillProcess& operator=(const VoxmillProcess&) = delete;
-
-    // Sends `signal` to the process.
-    void send(int signal) const;
-    // Waits for the end of the process and returns what it showed.
-    RunResult wait();
-
-private:
-    std::filesystem::path capture_;
-    int pid_ = -1;
-};
-
 // A fresh empty directory below the system's temporary folder, removed when the object goes.
 class ScratchDir {
 public:
@@ -60,6 +40,24 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// A voxmill process running in the background, for tests that signal it.
+// Reaped, killed first if need be, when the object goes.
+class VoxmillProcess {
+public:
+    VoxmillProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                   const RunOptions& options = {});
+    ~VoxmillProcess();  // not copied, as its ScratchDir is not
+
+    // Sends `signal` to the process.
+    void send(int signal) const;
+    // Waits for the end of the process and returns what it showed.
+    RunResult wait();
+
+private:
+    ScratchDir capture_;  // receives the standard output and error
+    int pid_ = -1;
 };
 
 // The whole content of a file.
