@@ -101,19 +101,31 @@ const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa
 #endif
 }
 
+// 10^22 is the largest power of ten that is an exact double.
+constexpr int largest_exact_power = 22;
+
+// m * 10^scale for an exact double m and |scale| <= 22: a product or quotient of
+// two exact doubles, one correctly rounded operation, so the nearest double.
+[[gnu::always_inline]] inline double times_power_of_ten(double m, int scale)
+{
+    // 10^|scale| by scale + 22.
+    static constexpr auto powers = [] {
+        std::array<double, 2 * largest_exact_power + 1> table{};
+        double power = 1;
+        for (int k = 0; k <= largest_exact_power; ++k, power *= 10)
+            table[largest_exact_power + k] = table[largest_exact_power - k] = power;
+        return table;
+    }();
+    const double power = powers[scale + largest_exact_power];
+    return scale < 0 ? m / power : m * power;
+}
+
 // The value VASP writes as "0.12345678901E+01" or "-.12345678901E-03", if
 // the 17 characters from `token` have exactly that form and the exponent lets
 // both the 11 digits and the power of ten be exact doubles: their quotient or
 // product, one correctly rounded operation, is then the nearest double.
 [[gnu::always_inline]] inline bool vasp_value(const char* token, double& value)
 {
-    // 10 to the power |scale| for scales -22 to 22.
-    static constexpr auto powers_of_ten = [] {
-        std::array<double, 45> powers{};
-        double power = 1;
-        for (std::size_t k = 0; k < 23; ++k, power *= 10) powers[22 + k] = powers[22 - k] = power;
-        return powers;
-    }();
     double mantissa;
     const auto last_digit = static_cast<unsigned>(token[16] - '0');
     if (!vasp_mantissa(token, mantissa) || last_digit > 9) return false;
@@ -121,9 +133,8 @@ const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa
     // and ',' - '-' is -1.
     const int exponent = (',' - token[14]) * ((token[15] - '0') * 10 + static_cast<int>(last_digit));
     const int scale = exponent - 11;
-    if (scale < -22 || scale > 22) return false;
-    const double power = powers_of_ten[scale + 22];
-    value = scale < 0 ? mantissa / power : mantissa * power;
+    if (scale < -largest_exact_power || scale > largest_exact_power) return false;
+    value = times_power_of_ten(mantissa, scale);
     return true;
 }
 
@@ -163,8 +174,6 @@ constexpr std::ptrdiff_t vasp_record_length = 5 * vasp_field_length;
 // double. Takes the token as convert_real does.
 bool convert_plain_real(const char*& first, const char* last, double& value)
 {
-    static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char* p = first;
     const bool negative = p != last && *p == '-';
     if (p != last && (*p == '-' || *p == '+')) ++p;
@@ -192,9 +201,8 @@ bool convert_plain_real(const char*& first, const char* last, double& value)
         if (p == exponent_digits || (p != last && !ends_value(*p))) return false;
         scale += exponent_negative ? -exponent : exponent;
     }
-    if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
-    const double magnitude = scale < 0 ? static_cast<double>(mantissa) / powers_of_ten[-scale]
-                                       : static_cast<double>(mantissa) * powers_of_ten[scale];
+    if (mantissa > (std::uint64_t{1} << 53) || std::abs(scale) > largest_exact_power) return false;
+    const double magnitude = times_power_of_ten(static_cast<double>(mantissa), static_cast<int>(scale));
     value = negative ? -magnitude : magnitude;
     first = p;
     return true;
