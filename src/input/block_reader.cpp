@@ -35,15 +35,28 @@ void read_block(TextSource& source, const std::string& grid_line, int block, std
     FreeFormRead(source).reals(values, block_name(block));
 }
 
-// A block whose values no grid keeps: read and checked as any other, piece by
-// piece through a small buffer.
-void skip_block(TextSource& source, const std::string& grid_line, int block, std::size_t size)
+// Reads block `block` of `size` values piece by piece through a small buffer,
+// handing each piece to use(first, piece), where `first` is the index of its
+// first value in the block.
+template <typename Use>
+void read_in_pieces(TextSource& source, const std::string& grid_line, int block, std::size_t size, Use use)
 {
     find_block(source, grid_line, block);
     FreeFormRead values(source);
-    std::vector<double> piece(std::min(piece_size, size));
-    for (std::size_t first = 0; first < size; first += piece_size)
-        values.reals({piece.data(), std::min(piece_size, size - first)}, block_name(block), size);
+    const std::string name = block_name(block);
+    std::vector<double> buffer(std::min(piece_size, size));
+    for (std::size_t first = 0; first < size; first += piece_size) {
+        const std::span<double> piece(buffer.data(), std::min(piece_size, size - first));
+        std::fill(piece.begin(), piece.end(), 0.0);  // values a slash leaves unread count as 0
+        values.reals(piece, name, size);
+        use(first, piece);
+    }
+}
+
+// A block whose values no grid keeps: read and checked as any other.
+void skip_block(TextSource& source, const std::string& grid_line, int block, std::size_t size)
+{
+    read_in_pieces(source, grid_line, block, size, [](std::size_t, std::span<const double>) {});
 }
 
 // Reads block `block` into `grid`, or skips it when there is no grid to keep it.
@@ -60,23 +73,14 @@ void take_block(TextSource& source, const std::string& grid_line, int block, Den
 // point, evaluated in that order, without three grids for the components.
 void fold_magnetisation(TextSource& source, const std::string& grid_line, DensityGrid& SPN)
 {
-    std::vector<double> piece(piece_size);
-    for (const int block : {3, 4}) {
-        find_block(source, grid_line, block);
-        FreeFormRead values(source);
-        const std::string name = block_name(block);
-        for (std::size_t first = 0; first < SPN.size(); first += piece_size) {
-            const std::size_t count = std::min(piece_size, SPN.size() - first);
-            const std::span<double> component(piece.data(), count);
-            std::fill(component.begin(), component.end(), 0.0);  // values a slash leaves unread count as 0
-            values.reals(component, name, SPN.size());
-            double* spin = SPN.data() + first;
-            if (block == 3)
-                for (std::size_t p = 0; p < count; ++p) spin[p] = spin[p] * spin[p] + component[p] * component[p];
-            else
-                for (std::size_t p = 0; p < count; ++p) spin[p] = std::sqrt(spin[p] + component[p] * component[p]);
-        }
-    }
+    read_in_pieces(source, grid_line, 3, SPN.size(), [&](std::size_t first, std::span<const double> m2) {
+        double* spin = SPN.data() + first;
+        for (std::size_t p = 0; p < m2.size(); ++p) spin[p] = spin[p] * spin[p] + m2[p] * m2[p];
+    });
+    read_in_pieces(source, grid_line, 4, SPN.size(), [&](std::size_t first, std::span<const double> m3) {
+        double* spin = SPN.data() + first;
+        for (std::size_t p = 0; p < m3.size(); ++p) spin[p] = std::sqrt(spin[p] + m3[p] * m3[p]);
+    });
 }
 
 // Reads every block of the file; a grid left out (nullptr) has its blocks
