@@ -303,6 +303,28 @@ bool FreeFormRead::take_record()
     return true;
 }
 
+double* FreeFormRead::take_vasp_records(double* out, const double* stop)
+{
+    // No search for the line end: such a record has it right after its five
+    // fields, whose checks let no line end through. A stretch of the text at
+    // a time, so that the source can let go of what was read as it goes on.
+    constexpr std::size_t stretch_size = std::size_t{1} << 20;
+    constexpr std::ptrdiff_t record_size = vasp_record_length + 1;
+    long records = 0;
+    do {
+        const std::string_view stretch = source_.text_ahead(stretch_size);
+        const char* p = stretch.data();
+        const char* const last = p + stretch.size();
+        while (stop - out >= 5 && last - p >= record_size && p[vasp_record_length] == '\n' && convert_vasp_record(p, out)) {
+            p += record_size;
+            out += 5;
+        }
+        records = (p - stretch.data()) / record_size;
+        source_.skip_records(static_cast<std::size_t>(p - stretch.data()), records);
+    } while (records > 0);
+    return out;
+}
+
 FreeFormRead::Next FreeFormRead::next(bool text)
 {
     if (repeats_ > 0) {
@@ -444,6 +466,8 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
                     if (!convert_real(after, end, *out)) break;
                     p = after;
                     ++out;
+                } else if (out = take_vasp_records(out, stop); out == stop) {
+                    break;
                 } else if (take_record()) {
                     p = pos_;
                     end = end_;

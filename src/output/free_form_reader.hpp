@@ -50,6 +50,9 @@ private:
     // Finds the next item's value and leaves it in token_.
     Next next(bool text);
     bool take_record();
+    // Takes whole records of five values in VASP's form straight from the
+    // source while they last and there is room for them before `stop`.
+    double* take_vasp_records(double* out, const double* stop);
     // Whether the next item gets a value (in token_), not a null value or the
     // end of the statement; the end of the file is a Failure naming `what`.
     bool next_value(std::string_view what);

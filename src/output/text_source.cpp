@@ -154,6 +154,18 @@ void TextSource::release_before(std::size_t offset)
     released_ = end;
 }
 
+std::string_view TextSource::text_ahead(std::size_t most) const
+{
+    return {text_ + begin_, std::min(most, size_ - begin_)};
+}
+
+void TextSource::skip_records(std::size_t bytes, long records)
+{
+    begin_ += bytes;
+    line_ += records;
+    if (begin_ - released_ > release_step) release_before(begin_);
+}
+
 void TextSource::rewind()
 {
     begin_ = 0;

@@ -33,6 +33,15 @@ public:
     // Starts again at line 1.
     void rewind();
 
+    // The unread text, at most `most` bytes of it, for a reader that takes
+    // whole records of a form it knows straight from the file; it then
+    // reports them with skip_records(). Valid until the next call of any kind.
+    std::string_view text_ahead(std::size_t most) const;
+
+    // Moves past `records` whole records, `bytes` bytes with their line ends,
+    // as that many calls of next_record() would.
+    void skip_records(std::size_t bytes, long records);
+
     // Reads on to the end of the file and counts the records that hold `text`,
     // which is not empty, within their first `columns` characters: what a loop
     // of next_record() and a search of each record finds, with the same

@@ -287,6 +287,41 @@ TEST(FreeFormRead, ReadsVaspRecordsPieceByPieceAsInOneCall)
     }
 }
 
+TEST(FreeFormRead, CountsTheLinesOfLongRunsOfVaspRecords)
+{
+    // Runs of records read straight from the file, longer than the stretches
+    // they are taken in: what follows them is read and named at its own line.
+    constexpr long records = 30000;  // about 2.7 MB
+    std::string run;
+    std::vector<double> expected;
+    for (long r = 0; r < records; ++r)
+        for (long i = 0; i < 5; ++i) {
+            const long n = 5 * r + i;
+            run += (n % 2 ? " -." : " 0.") + std::to_string(10000000000 + n) + "E+02";
+            expected.push_back((n % 2 ? -1 : 1) * static_cast<double>(10000000000 + n) / 1e9);
+            if (i == 4) run += "\n";
+        }
+    const std::string line_after = ":" + std::to_string(records + 1) + ": ";
+    const struct {
+        std::string after;
+        std::size_t extra;    // values asked for beyond the run
+        std::string outcome;  // after the path
+    } cases[] = {
+        {"", 1, ":" + std::to_string(records) + ": unexpected end of file while reading block (150000 of 150001 values read)"},
+        {" 0.5x\n", 1, line_after + "expected a real number, found \"0.5x\""},
+        {" 1 2 3 4 5 6\nnext\n", 2, "next"},
+        {" 0.25000000000E+00 0.25000000000E+00 0.25000000000E+00 0.25000000000E+00 0.25000000000E+00\r\nnext\n", 5, "next"},
+    };
+    for (const auto& c : cases) {
+        Input input(run + c.after);
+        std::vector<double> values(expected.size() + c.extra, -1);
+        const std::string failure = failure_of([&] { FreeFormRead(input.source).reals(values, "block"); });
+        const std::string outcome = failure == "no failure" ? input.next_text() : failure.substr(input.path().size());
+        EXPECT_EQ(outcome, c.outcome) << c.after;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), values.begin())) << c.after;
+    }
+}
+
 TEST(FreeFormRead, ReadsVaspRealsLikeStrtod)
 {
     // VASP's forms, " 0.xxxE+yy", " -.xxxE-yy" and three-digit exponents with
