@@ -1,5 +1,7 @@
 #include "driver/mode_run.hpp"
 
+#include <optional>
+
 #include "driver/console_texts.hpp"
 #include "driver/cpu_time.hpp"
 #include "input/block_reader.hpp"
@@ -24,9 +26,12 @@ std::string file_name(std::string_view argument)
     return std::string(without_trailing_blanks(argument.substr(0, text_length)));
 }
 
-struct DensityPair {
+// What the mode takes of the main input file: the charge grid, the spin grid
+// if it uses one, and the sums of the report.
+struct MainFile {
     DensityGrid CHG;
-    DensityGrid SPN;
+    std::optional<DensityGrid> SPN;
+    DensitySums sums;
 };
 
 // Reads a fragment file of a difference: its header into `header`, and of its
@@ -38,15 +43,16 @@ DensityGrid read_fragment_file(const std::string& name, GridKind kind, Structure
 }
 
 // Reads the main input file, which is always read last: its header into
-// `header`, its blocks into a charge and a spin grid. Refuses a cell whose
-// volume is zero: its densities per volume would be undefined.
-DensityPair read_main_file(const std::string& name, StructureHeader& header)
+// `header`, its blocks into a charge grid and, if `keep_spin`, a spin grid.
+// Refuses a cell whose volume is zero: its densities per volume would be undefined.
+MainFile read_main_file(const std::string& name, StructureHeader& header, bool keep_spin)
 {
     iheader(name, header);
-    DensityPair grids{DensityGrid(header.NGRID), DensityGrid(header.NGRID)};
-    idata(name, header.NGRID, header.NBLOCKS, grids.CHG, grids.SPN);
+    MainFile file{DensityGrid(header.NGRID), std::nullopt, {}};
+    if (keep_spin) file.SPN.emplace(header.NGRID);
+    file.sums = idata(name, header.NGRID, header.NBLOCKS, file.CHG, file.SPN ? &*file.SPN : nullptr);
     if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
-    return grids;
+    return file;
 }
 
 bool is_difference(RunMode mode) { return mode == RunMode::ChargeDifference || mode == RunMode::SpinDifference; }
@@ -57,25 +63,26 @@ void run_difference(RunMode mode, std::span<const std::string> args)
     StructureHeader header;
     const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
     const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
-    DensityPair full = read_main_file(file_name(args[1]), header);
+    MainFile full = read_main_file(file_name(args[1]), header, kind == GridKind::Spin);
     for (const DensityGrid* fragment : {&fragment1, &fragment2})
         if (fragment->extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
 
-    iinfo(header, full.CHG, full.SPN);
-    density_difference(kind, header, full.CHG, full.SPN, {fragment1, fragment2});
+    iinfo(header, full.sums);
+    density_difference(kind, header, kind == GridKind::Charge ? full.CHG : *full.SPN, {fragment1, fragment2});
 }
 
 void run_single_file(RunMode mode, std::span<const std::string> args)
 {
     StructureHeader header;
-    DensityPair grids = read_main_file(file_name(args[1]), header);
-    iinfo(header, grids.CHG, grids.SPN);
+    const bool uses_spin = mode == RunMode::SpinDensity || mode == RunMode::SpinSplit;
+    MainFile file = read_main_file(file_name(args[1]), header, uses_spin);
+    iinfo(header, file.sums);
 
     switch (mode) {
-    case RunMode::ChargeDensity: write_density("CHGDEN", header, grids.CHG); break;
-    case RunMode::SpinDensity: write_density("SPNDEN", header, grids.SPN); break;
-    case RunMode::SpinSplit: split_spin(header, grids.CHG, grids.SPN); break;
-    case RunMode::PlaneDensity: plane_density(header, grids.CHG); break;
+    case RunMode::ChargeDensity: write_density("CHGDEN", header, file.CHG); break;
+    case RunMode::SpinDensity: write_density("SPNDEN", header, *file.SPN); break;
+    case RunMode::SpinSplit: split_spin(header, file.CHG, *file.SPN); break;
+    case RunMode::PlaneDensity: plane_density(header, file.CHG); break;
     default: break;
     }
 }

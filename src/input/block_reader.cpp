@@ -1,6 +1,7 @@
 #include "input/block_reader.hpp"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "output/blank_padding.hpp"
@@ -110,9 +111,24 @@ void read_blocks(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS
 
 }  // namespace
 
-void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN)
+DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN)
 {
-    read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &SPN);
+    DensitySums sums;
+    if (SPN == nullptr && calc_type(NBLOCKS) == CalcType::SpinPolarized) {
+        // Block 2 is the spin itself: summed piece by piece as it is read.
+        TextSource source(FNAME);
+        const std::string grid_line = grid_line_text(NGRID);
+        read_block(source, grid_line, 1, CHG.values());
+        read_in_pieces(source, grid_line, 2, CHG.size(), [&](std::size_t first, std::span<const double> spin) {
+            sums.add(CHG.values().subspan(first, spin.size()), spin);
+        });
+        return sums;
+    }
+    std::optional<DensityGrid> unkept;  // a spin formed whole for the sums alone
+    DensityGrid& spin = SPN != nullptr ? *SPN : unkept.emplace(NGRID);
+    read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &spin);
+    sums.add(CHG.values(), spin.values());
+    return sums;
 }
 
 DensityGrid read_one_grid(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, GridKind kind)

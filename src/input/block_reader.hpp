@@ -9,10 +9,12 @@
 namespace voxmill {
 
 // Reads the blocks of the file `FNAME` into the charge grid `CHG` and the spin
-// grid `SPN`, both allocated with the extents NGRID. What the spin grid holds
-// follows from the number of blocks: zeros for one block, block 2 for two, and
-// for any other count the length of the magnetisation vector (blocks 2 to 4).
-void idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid& SPN);
+// grid `SPN`, both allocated with the extents NGRID, and returns the sums of
+// the report. What the spin holds follows from the number of blocks: zeros
+// for one block, block 2 for two, and for any other count the length of the
+// magnetisation vector (blocks 2 to 4). With no spin grid (nullptr) the spin
+// goes into the sums only; block 2 of two then needs no grid at all.
+DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN);
 
 // Reads the blocks as idata does, every one of them checked, but keeps only
 // the charge or the spin grid: what a fragment of a difference contributes.

@@ -82,6 +82,23 @@ DensityGrid::DensityGrid(const GridExtents& extents)
 {
 }
 
+void DensitySums::add(std::span<const double> CHG, std::span<const double> SPN)
+{
+    // In locals, which the stores through the spans cannot touch, so that they stay in registers.
+    double sum_charge = charge, sum_spin = spin, sum_up = up, sum_down = down;
+    for (std::size_t p = 0; p < CHG.size(); ++p) {
+        sum_charge += CHG[p];
+        sum_spin += SPN[p];
+        sum_up += CHG[p] + SPN[p];
+        sum_down += CHG[p] - SPN[p];
+    }
+    charge = sum_charge;
+    spin = sum_spin;
+    up = sum_up;
+    down = sum_down;
+    points += CHG.size();
+}
+
 double triple_product(const std::array<Vector3, 3>& A)
 {
     const Vector3& a1 = A[0];

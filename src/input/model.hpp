@@ -77,6 +77,20 @@ private:
 // The two densities a file gives: the charge, and the magnetisation (spin).
 enum class GridKind { Charge, Spin };
 
+// What the report tells of a file's densities: sums over its grid points of
+// the charge, the magnetisation, and the charge plus and minus the
+// magnetisation, each summed point by point in file order.
+struct DensitySums {
+    double charge = 0.0;
+    double spin = 0.0;
+    double up = 0.0;
+    double down = 0.0;
+    std::size_t points = 0;
+
+    // Adds the points of a stretch of the charge and the same stretch of the spin.
+    void add(std::span<const double> CHG, std::span<const double> SPN);
+};
+
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.
 double triple_product(const std::array<Vector3, 3>& A);
 

@@ -13,16 +13,10 @@ void subtract(DensityGrid& full, const DensityGrid& first, const DensityGrid& se
 
 }  // namespace
 
-void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
-                        const Fragments& fragments)
+void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& full, const Fragments& fragments)
 {
-    if (kind == GridKind::Charge) {
-        subtract(CHG, fragments.first, fragments.second);
-        write_density("CHGDIFF", header, CHG);
-    } else {
-        subtract(SPN, fragments.first, fragments.second);
-        write_density("SPNDIFF", header, SPN);
-    }
+    subtract(full, fragments.first, fragments.second);
+    write_density(kind == GridKind::Charge ? "CHGDIFF" : "SPNDIFF", header, full);
 }
 
 }  // namespace voxmill

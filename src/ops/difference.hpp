@@ -11,10 +11,9 @@ struct Fragments {
     const DensityGrid& second;
 };
 
-// Forms CHG - CHG1 - CHG2 or SPN - SPN1 - SPN2, as `kind` says, in place,
-// point by point, and writes it under CHGDIFF or SPNDIFF with the full
-// system's header.
-void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN,
-                        const Fragments& fragments);
+// Forms CHG - CHG1 - CHG2 or SPN - SPN1 - SPN2, as `kind` says, in place of
+// the full system's grid `full`, point by point, and writes it under CHGDIFF
+// or SPNDIFF with the full system's header.
+void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& full, const Fragments& fragments);
 
 }  // namespace voxmill

@@ -17,17 +17,10 @@ struct GridMeans {
     double down;
 };
 
-GridMeans grid_means(const DensityGrid& CHG, const DensityGrid& SPN)
+GridMeans grid_means(const DensitySums& sums)
 {
-    double charge = 0.0, spin = 0.0, sum_up = 0.0, sum_down = 0.0;
-    for (std::size_t p = 0; p < CHG.size(); ++p) {
-        charge += CHG[p];
-        spin += SPN[p];
-        sum_up += CHG[p] + SPN[p];
-        sum_down += CHG[p] - SPN[p];
-    }
-    const auto N = static_cast<double>(CHG.size());
-    return {spin / N, charge / N, (sum_up / N) * 0.5, (sum_down / N) * 0.5};
+    const auto N = static_cast<double>(sums.points);
+    return {sums.spin / N, sums.charge / N, (sums.up / N) * 0.5, (sums.down / N) * 0.5};
 }
 
 // Species names right-justified in 5 columns each, in texts of at most 15
@@ -46,9 +39,9 @@ std::vector<std::string> species_lists(const std::vector<std::string>& SPECS)
 
 }  // namespace
 
-std::string information_report(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN)
+std::string information_report(const StructureHeader& header, const DensitySums& sums)
 {
-    const GridMeans means = grid_means(CHG, SPN);
+    const GridMeans means = grid_means(sums);
     const double s = header.SCALE;
 
     std::string report = free_form_line();
@@ -94,9 +87,9 @@ std::string information_report(const StructureHeader& header, const DensityGrid&
     return report;
 }
 
-void iinfo(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN)
+void iinfo(const StructureHeader& header, const DensitySums& sums)
 {
-    console::write(information_report(header, CHG, SPN));
+    console::write(information_report(header, sums));
 }
 
 }  // namespace voxmill

@@ -6,12 +6,11 @@
 namespace voxmill {
 
 // Prints title, species, atom counts, magnetisation, total, spin-up and
-// spin-down electrons (means of the grids over the mesh), scale factor, cell
-// volume, scaled lattice vectors and FFT grid of a file read into `header`,
-// `CHG` and `SPN`.
-void iinfo(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN);
+// spin-down electrons (means over the mesh, from `sums`), scale factor, cell
+// volume, scaled lattice vectors and FFT grid of a file read into `header`.
+void iinfo(const StructureHeader& header, const DensitySums& sums);
 
 // The report's lines, as iinfo prints them.
-std::string information_report(const StructureHeader& header, const DensityGrid& CHG, const DensityGrid& SPN);
+std::string information_report(const StructureHeader& header, const DensitySums& sums);
 
 }  // namespace voxmill

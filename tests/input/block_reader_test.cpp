@@ -2,6 +2,7 @@
 // the charge and spin grids by the number of blocks.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <sstream>
 
@@ -35,14 +36,23 @@ std::string outcome(const std::string& content, const std::function<std::string(
     return failure == "no failure" ? values : "CHGCAR" + failure.substr(path.size());
 }
 
-// Reads the whole file, both grids: what `kept` makes of them, or the failure.
-std::string read_whole(const std::string& content, int NBLOCKS,
-                       const std::function<std::string(const DensityGrid& CHG, const DensityGrid& SPN)>& kept)
+std::string values_of(const DensitySums& sums)
+{
+    std::ostringstream values;
+    values.precision(17);
+    values << sums.charge << ' ' << sums.spin << ' ' << sums.up << ' ' << sums.down << " of " << sums.points;
+    return values.str();
+}
+
+// Reads the whole file, both grids: what `kept` makes of them and of the
+// report's sums, or the failure.
+using Kept = std::function<std::string(const DensityGrid& CHG, const DensityGrid& SPN, const DensitySums& sums)>;
+std::string read_whole(const std::string& content, int NBLOCKS, const Kept& kept)
 {
     return outcome(content, [&](const std::string& path) {
         DensityGrid CHG(extents), SPN(extents);
-        idata(path, extents, NBLOCKS, CHG, SPN);
-        return kept(CHG, SPN);
+        const DensitySums sums = idata(path, extents, NBLOCKS, CHG, &SPN);
+        return kept(CHG, SPN, sums);
     });
 }
 
@@ -68,7 +78,7 @@ TEST(BlockReader, FillsTheSpinGridByTheNumberOfBlocks)
         {"second block missing", grid_line + "\n 1 2\n", 2, "CHGCAR" + missing + "2"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(read_whole(c.content, c.NBLOCKS, [](const DensityGrid& CHG, const DensityGrid& SPN) {
+        EXPECT_EQ(read_whole(c.content, c.NBLOCKS, [](const DensityGrid& CHG, const DensityGrid& SPN, const DensitySums&) {
                       return values_of(CHG) + "| " + values_of(SPN);
                   }),
                   c.grids)
@@ -76,7 +86,7 @@ TEST(BlockReader, FillsTheSpinGridByTheNumberOfBlocks)
     }
 }
 
-TEST(BlockReader, KeepsOneGridAndChecksTheBlocksItSkips)
+TEST(BlockReader, KeepsTheGridsAskedForAndChecksTheBlocksItSkips)
 {
     const std::string block = grid_line + "\n";
     const struct {
@@ -86,6 +96,7 @@ TEST(BlockReader, KeepsOneGridAndChecksTheBlocksItSkips)
     } cases[] = {
         {"one block", block + " 1 2\n", 1},
         {"two blocks", block + " 1 2\naugmentation\n" + block + " 3 4\n", 2},
+        {"a slash in block 2", block + " 1 2\n" + block + " -3 /\n", 2},
         {"four blocks", block + " 1 2\n" + block + " 3 0\n" + block + " 4 0\n" + block + " 0 -2\n", 4},
         {"text in block 1", block + " 1 x\n" + block + " 3 4\n", 2},
         {"text in block 2", block + " 1 2\n" + block + " 3 x\n", 2},
@@ -95,8 +106,8 @@ TEST(BlockReader, KeepsOneGridAndChecksTheBlocksItSkips)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const GridKind kind : {GridKind::Charge, GridKind::Spin}) {
-            const std::string whole = read_whole(c.content, c.NBLOCKS, [&](const DensityGrid& CHG,
-                                                                          const DensityGrid& SPN) {
+            const std::string whole = read_whole(c.content, c.NBLOCKS, [&](const DensityGrid& CHG, const DensityGrid& SPN,
+                                                                          const DensitySums&) {
                 return values_of(kind == GridKind::Charge ? CHG : SPN);
             });
             const std::string one = outcome(c.content, [&](const std::string& path) {
@@ -104,6 +115,46 @@ TEST(BlockReader, KeepsOneGridAndChecksTheBlocksItSkips)
             });
             EXPECT_EQ(one, whole) << (kind == GridKind::Charge ? "charge" : "spin");
         }
+        // With no spin grid kept, the spin still goes into the sums.
+        const std::string whole = read_whole(c.content, c.NBLOCKS, [](const DensityGrid& CHG, const DensityGrid&,
+                                                                       const DensitySums& sums) {
+            return values_of(CHG) + "| " + values_of(sums);
+        });
+        const std::string charge_only = outcome(c.content, [&](const std::string& path) {
+            DensityGrid CHG(extents);
+            const DensitySums sums = idata(path, extents, c.NBLOCKS, CHG, nullptr);
+            return values_of(CHG) + "| " + values_of(sums);
+        });
+        EXPECT_EQ(charge_only, whole) << "no spin grid";
+    }
+}
+
+TEST(BlockReader, ReadsBlocksOfManyPiecesAsWhole)
+{
+    // Blocks longer than the pieces that components and an unkept spin are
+    // read in: every point must meet the values of its own place.
+    const GridExtents long_extents{70000, 1, 1};
+    const auto component = [](int block, long p) { return static_cast<double>((p * (2 * block + 1)) % 23 - 11); };
+    for (const int NBLOCKS : {2, 4}) {
+        std::string content;
+        for (int block = 1; block <= NBLOCKS; ++block) {
+            content += "70000    1    1\n";
+            for (long p = 0; p < 70000; ++p) content += std::to_string(static_cast<int>(component(block, p))) + (p % 5 == 4 ? "\n" : " ");
+        }
+        const std::string spin = outcome(content, [&](const std::string& path) {
+            DensityGrid CHG(long_extents), SPN(long_extents);
+            const std::string sums = values_of(idata(path, long_extents, NBLOCKS, CHG, &SPN));
+            DensityGrid CHG_only(long_extents);
+            EXPECT_EQ(values_of(idata(path, long_extents, NBLOCKS, CHG_only, nullptr)), sums);
+            long misplaced = 0;
+            for (long p = 0; p < 70000; ++p) {
+                const double m1 = component(2, p);
+                const double expected = NBLOCKS == 2 ? m1 : std::sqrt(m1 * m1 + std::pow(component(3, p), 2) + std::pow(component(4, p), 2));
+                misplaced += SPN[static_cast<std::size_t>(p)] != expected || CHG_only[static_cast<std::size_t>(p)] != component(1, p);
+            }
+            return std::to_string(misplaced) + " misplaced";
+        });
+        EXPECT_EQ(spin, "0 misplaced") << NBLOCKS << " blocks";
     }
 }
 
