@@ -98,6 +98,14 @@ void OutputFile::advance(char* end)
     used_ = static_cast<std::size_t>(end - buffer_.data());
 }
 
+void OutputFile::expect(std::size_t size)
+{
+    // The file grows to no more than it will hold, whatever part of the room
+    // the call gets: the rest of the bytes is written all the same.
+    const auto offset = static_cast<off_t>(flushed_ + used_);
+    ::fallocate(fd_, 0, offset, static_cast<off_t>(size));
+}
+
 void OutputFile::commit()
 {
     flush();
@@ -128,6 +136,7 @@ void OutputFile::write_all(const char* bytes, std::size_t size)
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
+        flushed_ += static_cast<std::size_t>(written);
     }
 }
 

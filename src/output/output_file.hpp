@@ -28,6 +28,11 @@ public:
     char* reserve(std::size_t size);
     void advance(char* end);
 
+    // Says that `size` more bytes will follow all those given so far, so that
+    // the file system can set aside their room in one piece instead of block
+    // by block as they come. Only a hint: where it cannot, nothing changes.
+    void expect(std::size_t size);
+
     // Writes what is buffered, closes the file and renames it to its final
     // name; throws Failure, naming the file and the system's reason, on error.
     void commit();
@@ -41,6 +46,7 @@ private:
     int fd_ = -1;
     std::string buffer_;
     std::size_t used_ = 0;
+    std::size_t flushed_ = 0;  // bytes written to the file
     bool committed_ = false;
     int interrupt_slot_ = -1;  // where a signal finds the temporary file to remove
 };
