@@ -43,14 +43,16 @@ DensityGrid read_fragment_file(const std::string& name, GridKind kind, Structure
 }
 
 // Reads the main input file, which is always read last: its header into
-// `header`, its blocks into a charge grid and, if `keep_spin`, a spin grid.
-// Refuses a cell whose volume is zero: its densities per volume would be undefined.
-MainFile read_main_file(const std::string& name, StructureHeader& header, bool keep_spin)
+// `header`, its blocks into a charge grid and, if `keep_spin`, a spin grid;
+// else the spin goes to `pass_on`, if given. Refuses a cell whose volume is
+// zero: its densities per volume would be undefined.
+MainFile read_main_file(const std::string& name, StructureHeader& header, bool keep_spin,
+                        const SpinStretches& pass_on = {})
 {
     iheader(name, header);
     MainFile file{DensityGrid(header.NGRID), std::nullopt, {}};
     if (keep_spin) file.SPN.emplace(header.NGRID);
-    file.sums = idata(name, header.NGRID, header.NBLOCKS, file.CHG, file.SPN ? &*file.SPN : nullptr);
+    file.sums = idata(name, header.NGRID, header.NBLOCKS, file.CHG, file.SPN ? &*file.SPN : nullptr, pass_on);
     if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
     return file;
 }
@@ -61,14 +63,29 @@ void run_difference(RunMode mode, std::span<const std::string> args)
 {
     const GridKind kind = mode == RunMode::ChargeDifference ? GridKind::Charge : GridKind::Spin;
     StructureHeader header;
-    const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
+    DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
     const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
-    MainFile full = read_main_file(file_name(args[1]), header, kind == GridKind::Spin);
-    for (const DensityGrid* fragment : {&fragment1, &fragment2})
-        if (fragment->extents() != full.CHG.extents()) throw FramedRefusal(std::string(texts::grids_differ));
+    const Fragments fragments{fragment1, fragment2};
+    const auto on_full_grid = [&] { return fragment1.extents() == header.NGRID && fragment2.extents() == header.NGRID; };
+
+    // The spin difference takes the place of the first fragment stretch by
+    // stretch as the full system's spin is read, so that no grid holds that
+    // spin; fragments on another grid are refused once the file is read.
+    SpinStretches spin_difference;
+    if (kind == GridKind::Spin)
+        spin_difference = [&](std::size_t first, std::span<const double> spin) {
+            if (on_full_grid()) subtract_fragments(spin, first, fragments, fragment1.data());
+        };
+    MainFile full = read_main_file(file_name(args[1]), header, false, spin_difference);
+    if (!on_full_grid()) throw FramedRefusal(std::string(texts::grids_differ));
 
     iinfo(header, full.sums);
-    density_difference(kind, header, kind == GridKind::Charge ? full.CHG : *full.SPN, {fragment1, fragment2});
+    if (kind == GridKind::Charge) {
+        subtract_fragments(full.CHG.values(), 0, fragments, full.CHG.data());
+        write_difference(kind, header, full.CHG);
+    } else {
+        write_difference(kind, header, fragment1);
+    }
 }
 
 void run_single_file(RunMode mode, std::span<const std::string> args)

@@ -111,7 +111,8 @@ void read_blocks(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS
 
 }  // namespace
 
-DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN)
+DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN,
+                  const SpinStretches& pass_on)
 {
     DensitySums sums;
     if (SPN == nullptr && calc_type(NBLOCKS) == CalcType::SpinPolarized) {
@@ -121,6 +122,7 @@ DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCK
         read_block(source, grid_line, 1, CHG.values());
         read_in_pieces(source, grid_line, 2, CHG.size(), [&](std::size_t first, std::span<const double> spin) {
             sums.add(CHG.values().subspan(first, spin.size()), spin);
+            if (pass_on) pass_on(first, spin);
         });
         return sums;
     }
@@ -128,6 +130,7 @@ DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCK
     DensityGrid& spin = SPN != nullptr ? *SPN : unkept.emplace(NGRID);
     read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &spin);
     sums.add(CHG.values(), spin.values());
+    if (unkept && pass_on) pass_on(0, spin.values());
     return sums;
 }
 

@@ -2,19 +2,28 @@
 // that stands before it.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "input/model.hpp"
 
 namespace voxmill {
 
+// Where the spin goes when no grid keeps it: stretch after stretch, in file
+// order, with the index of the stretch's first point.
+using SpinStretches = std::function<void(std::size_t first, std::span<const double> spin)>;
+
 // Reads the blocks of the file `FNAME` into the charge grid `CHG` and the spin
 // grid `SPN`, both allocated with the extents NGRID, and returns the sums of
 // the report. What the spin holds follows from the number of blocks: zeros
 // for one block, block 2 for two, and for any other count the length of the
 // magnetisation vector (blocks 2 to 4). With no spin grid (nullptr) the spin
-// goes into the sums only; block 2 of two then needs no grid at all.
-DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN);
+// goes into the sums and to `pass_on`, if given, only; block 2 of two then
+// needs no grid at all.
+DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN,
+                  const SpinStretches& pass_on = {});
 
 // Reads the blocks as idata does, every one of them checked, but keeps only
 // the charge or the spin grid: what a fragment of a difference contributes.

@@ -4,19 +4,17 @@
 
 namespace voxmill {
 
-namespace {
-
-void subtract(DensityGrid& full, const DensityGrid& first, const DensityGrid& second)
+void subtract_fragments(std::span<const double> full, std::size_t from, const Fragments& fragments, double* result)
 {
-    for (std::size_t p = 0; p < full.size(); ++p) full[p] = (full[p] - first[p]) - second[p];
+    const double* const first = fragments.first.data() + from;
+    const double* const second = fragments.second.data() + from;
+    result += from;
+    for (std::size_t i = 0; i < full.size(); ++i) result[i] = (full[i] - first[i]) - second[i];
 }
 
-}  // namespace
-
-void density_difference(GridKind kind, const StructureHeader& header, DensityGrid& full, const Fragments& fragments)
+void write_difference(GridKind kind, const StructureHeader& header, const DensityGrid& difference)
 {
-    subtract(full, fragments.first, fragments.second);
-    write_density(kind == GridKind::Charge ? "CHGDIFF" : "SPNDIFF", header, full);
+    write_density(kind == GridKind::Charge ? "CHGDIFF" : "SPNDIFF", header, difference);
 }
 
 }  // namespace voxmill
