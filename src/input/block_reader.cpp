@@ -126,7 +126,7 @@ DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCK
         });
         return sums;
     }
-    std::optional<DensityGrid> unkept;  // a spin formed whole for the sums alone
+    std::optional<DensityGrid> unkept;  // a spin formed whole for the sums and pass_on, then let go
     DensityGrid& spin = SPN != nullptr ? *SPN : unkept.emplace(NGRID);
     read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &spin);
     sums.add(CHG.values(), spin.values());

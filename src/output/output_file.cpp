@@ -100,8 +100,8 @@ void OutputFile::advance(char* end)
 
 void OutputFile::expect(std::size_t size)
 {
-    // The file grows to no more than it will hold, whatever part of the room
-    // the call gets: the rest of the bytes is written all the same.
+    // The file is made as long as those bytes will make it, no longer; where
+    // the room is refused in whole or in part, writing allocates the rest.
     const auto offset = static_cast<off_t>(flushed_ + used_);
     ::fallocate(fd_, 0, offset, static_cast<off_t>(size));
 }

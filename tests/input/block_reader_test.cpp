@@ -2,9 +2,11 @@
 // the charge and spin grids by the number of blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 #include "input/block_reader.hpp"
 #include "support/failure_of.hpp"
@@ -132,7 +134,7 @@ TEST(BlockReader, KeepsTheGridsAskedForAndChecksTheBlocksItSkips)
 TEST(BlockReader, ReadsBlocksOfManyPiecesAsWhole)
 {
     // Blocks longer than the pieces that components and an unkept spin are
-    // read in: every point must meet the values of its own place.
+    // read and passed on in: every point must meet the values of its own place.
     const GridExtents long_extents{70000, 1, 1};
     const auto component = [](int block, long p) { return static_cast<double>((p * (2 * block + 1)) % 23 - 11); };
     for (const int NBLOCKS : {2, 4}) {
@@ -145,12 +147,17 @@ TEST(BlockReader, ReadsBlocksOfManyPiecesAsWhole)
             DensityGrid CHG(long_extents), SPN(long_extents);
             const std::string sums = values_of(idata(path, long_extents, NBLOCKS, CHG, &SPN));
             DensityGrid CHG_only(long_extents);
-            EXPECT_EQ(values_of(idata(path, long_extents, NBLOCKS, CHG_only, nullptr)), sums);
+            std::vector<double> passed_on(70000, -99);
+            const auto pass_on = [&](std::size_t first, std::span<const double> spin) {
+                std::copy(spin.begin(), spin.end(), passed_on.begin() + static_cast<long>(first));
+            };
+            EXPECT_EQ(values_of(idata(path, long_extents, NBLOCKS, CHG_only, nullptr, pass_on)), sums);
             long misplaced = 0;
             for (long p = 0; p < 70000; ++p) {
                 const double m1 = component(2, p);
                 const double expected = NBLOCKS == 2 ? m1 : std::sqrt(m1 * m1 + std::pow(component(3, p), 2) + std::pow(component(4, p), 2));
-                misplaced += SPN[static_cast<std::size_t>(p)] != expected || CHG_only[static_cast<std::size_t>(p)] != component(1, p);
+                const auto point = static_cast<std::size_t>(p);
+                misplaced += SPN[point] != expected || passed_on[point] != expected || CHG_only[point] != component(1, p);
             }
             return std::to_string(misplaced) + " misplaced";
         });
