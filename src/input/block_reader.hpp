@@ -20,8 +20,8 @@ using SpinStretches = std::function<void(std::size_t first, std::span<const doub
 // the report. What the spin holds follows from the number of blocks: zeros
 // for one block, block 2 for two, and for any other count the length of the
 // magnetisation vector (blocks 2 to 4). With no spin grid (nullptr) the spin
-// goes into the sums and to `pass_on`, if given, only; block 2 of two then
-// needs no grid at all.
+// goes only into the sums and, if given, to `pass_on`; block 2 of two blocks
+// then needs no grid at all.
 DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN,
                   const SpinStretches& pass_on = {});
 
