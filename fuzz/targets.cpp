@@ -189,6 +189,9 @@ int header(Input data)
     return status_of([&] {
         StructureHeader header;
         iheader("CHGCAR", header);
+        TextSource source("CHGCAR");
+        source.watch(grid_line_text(header.NGRID), text_length);
+        take_block_count("CHGCAR", header, source.watched_to_end());
         check_header(header, fs::file_size("CHGCAR"));
     });
 }

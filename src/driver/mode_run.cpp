@@ -1,7 +1,5 @@
 #include "driver/mode_run.hpp"
 
-#include <optional>
-
 #include "driver/console_texts.hpp"
 #include "driver/cpu_time.hpp"
 #include "input/block_reader.hpp"
@@ -26,33 +24,22 @@ std::string file_name(std::string_view argument)
     return std::string(without_trailing_blanks(argument.substr(0, text_length)));
 }
 
-// What the mode takes of the main input file: the charge grid, the spin grid
-// if it uses one, and the sums of the report.
-struct MainFile {
-    DensityGrid CHG;
-    std::optional<DensityGrid> SPN;
-    DensitySums sums;
-};
-
 // Reads a fragment file of a difference: its header into `header`, and of its
 // blocks the grid of `kind`.
 DensityGrid read_fragment_file(const std::string& name, GridKind kind, StructureHeader& header)
 {
     iheader(name, header);
-    return read_one_grid(name, header.NGRID, header.NBLOCKS, kind);
+    FileDensities fragment = idata(name, header, kind == GridKind::Charge ? Keep::Charge : Keep::Spin, false);
+    return std::move(kind == GridKind::Charge ? *fragment.CHG : *fragment.SPN);
 }
 
 // Reads the main input file, which is always read last: its header into
-// `header`, its blocks into a charge grid and, if `keep_spin`, a spin grid;
-// else the spin goes to `pass_on`, if given. Refuses a cell whose volume is
-// zero: its densities per volume would be undefined.
-MainFile read_main_file(const std::string& name, StructureHeader& header, bool keep_spin,
-                        const SpinStretches& pass_on = {})
+// `header`, its blocks into the grids of `keep` and the sums of the report.
+// Refuses a cell whose volume is zero: its densities per volume would be undefined.
+FileDensities read_main_file(const std::string& name, StructureHeader& header, Keep keep)
 {
     iheader(name, header);
-    MainFile file{DensityGrid(header.NGRID), std::nullopt, {}};
-    if (keep_spin) file.SPN.emplace(header.NGRID);
-    file.sums = idata(name, header.NGRID, header.NBLOCKS, file.CHG, file.SPN ? &*file.SPN : nullptr, pass_on);
+    FileDensities file = idata(name, header, keep, true);
     if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
     return file;
 }
@@ -63,43 +50,30 @@ void run_difference(RunMode mode, std::span<const std::string> args)
 {
     const GridKind kind = mode == RunMode::ChargeDifference ? GridKind::Charge : GridKind::Spin;
     StructureHeader header;
-    DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
+    const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
     const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
-    const Fragments fragments{fragment1, fragment2};
-    const auto on_full_grid = [&] { return fragment1.extents() == header.NGRID && fragment2.extents() == header.NGRID; };
-
-    // The spin difference takes the place of the first fragment stretch by
-    // stretch as the full system's spin is read, so that no grid holds that
-    // spin; fragments on another grid are refused once the file is read.
-    SpinStretches spin_difference;
-    if (kind == GridKind::Spin)
-        spin_difference = [&](std::size_t first, std::span<const double> spin) {
-            if (on_full_grid()) subtract_fragments(spin, first, fragments, fragment1.data());
-        };
-    MainFile full = read_main_file(file_name(args[1]), header, false, spin_difference);
-    if (!on_full_grid()) throw FramedRefusal(std::string(texts::grids_differ));
+    FileDensities full = read_main_file(file_name(args[1]), header, kind == GridKind::Charge ? Keep::Charge : Keep::Spin);
+    if (fragment1.extents() != header.NGRID || fragment2.extents() != header.NGRID)
+        throw FramedRefusal(std::string(texts::grids_differ));
 
     iinfo(header, full.sums);
-    if (kind == GridKind::Charge) {
-        subtract_fragments(full.CHG.values(), 0, fragments, full.CHG.data());
-        write_difference(kind, header, full.CHG);
-    } else {
-        write_difference(kind, header, fragment1);
-    }
+    DensityGrid& difference = kind == GridKind::Charge ? *full.CHG : *full.SPN;
+    subtract_fragments(difference, Fragments{fragment1, fragment2});
+    write_difference(kind, header, difference);
 }
 
 void run_single_file(RunMode mode, std::span<const std::string> args)
 {
     StructureHeader header;
-    const bool uses_spin = mode == RunMode::SpinDensity || mode == RunMode::SpinSplit;
-    MainFile file = read_main_file(file_name(args[1]), header, uses_spin);
+    const Keep keep = mode == RunMode::SpinDensity ? Keep::Spin : mode == RunMode::SpinSplit ? Keep::Both : Keep::Charge;
+    FileDensities file = read_main_file(file_name(args[1]), header, keep);
     iinfo(header, file.sums);
 
     switch (mode) {
-    case RunMode::ChargeDensity: write_density("CHGDEN", header, file.CHG); break;
+    case RunMode::ChargeDensity: write_density("CHGDEN", header, *file.CHG); break;
     case RunMode::SpinDensity: write_density("SPNDEN", header, *file.SPN); break;
-    case RunMode::SpinSplit: split_spin(header, file.CHG, *file.SPN); break;
-    case RunMode::PlaneDensity: plane_density(header, file.CHG); break;
+    case RunMode::SpinSplit: split_spin(header, *file.CHG, *file.SPN); break;
+    case RunMode::PlaneDensity: plane_density(header, *file.CHG); break;
     default: break;
     }
 }

@@ -1,9 +1,12 @@
 #include "input/block_reader.hpp"
 
 #include <cmath>
-#include <optional>
+#include <cstring>
+#include <exception>
+#include <limits>
 #include <vector>
 
+#include "input/header_reader.hpp"
 #include "output/blank_padding.hpp"
 #include "output/failure.hpp"
 #include "output/free_form_reader.hpp"
@@ -13,135 +16,264 @@ namespace voxmill {
 
 namespace {
 
+// How the blocks are read, by how many lines hold the grid line text: one
+// block, two, or four for any other count.
+enum class Layout { OneBlock, TwoBlocks, FourBlocks };
+
+Layout layout_of(long count)
+{
+    return count == 1 ? Layout::OneBlock : count == 2 ? Layout::TwoBlocks : Layout::FourBlocks;
+}
+
 // A block starts after a line whose first 40 columns are the grid line text
 // followed by blanks only; whatever stands after column 40 does not matter.
-void find_block(TextSource& source, const std::string& grid_line, int block)
+// False at the end of the file.
+bool find_grid_line(TextSource& source, const std::string& grid_line)
 {
     std::string_view record;
-    while (source.next_record(record)) {
-        if (without_trailing_blanks(record.substr(0, 40)) == grid_line) return;
-    }
+    while (source.next_record(record))
+        if (without_trailing_blanks(record.substr(0, 40)) == grid_line) return true;
+    return false;
+}
+
+[[noreturn]] void fail_missing_block(const TextSource& source, const std::string& grid_line, int block)
+{
     throw Failure(source.path() + ": unexpected end of file, expected the grid line \"" + grid_line
                   + "\" of density block " + std::to_string(block));
 }
 
 std::string block_name(int block) { return "density block " + std::to_string(block); }
 
+std::size_t bytes_left(const TextSource& source)
+{
+    return source.text_ahead(std::numeric_limits<std::size_t>::max()).size();
+}
+
 // Values are read in pieces of this many where they go through a buffer.
 constexpr std::size_t piece_size = 1 << 16;
 
-void read_block(TextSource& source, const std::string& grid_line, int block, std::span<double> values)
+// The sums of a charge whose spin is 0 everywhere, point by point as any other.
+void add_without_spin(DensitySums& sums, std::span<const double> CHG)
 {
-    find_block(source, grid_line, block);
-    FreeFormRead(source).reals(values, block_name(block));
-}
-
-// Reads block `block` of `size` values piece by piece through a small buffer,
-// handing each piece to use(first, piece), where `first` is the index of its
-// first value in the block.
-template <typename Use>
-void read_in_pieces(TextSource& source, const std::string& grid_line, int block, std::size_t size, Use use)
-{
-    find_block(source, grid_line, block);
-    FreeFormRead values(source);
-    const std::string name = block_name(block);
-    std::vector<double> buffer(std::min(piece_size, size));
-    for (std::size_t first = 0; first < size; first += piece_size) {
-        const std::span<double> piece(buffer.data(), std::min(piece_size, size - first));
-        std::fill(piece.begin(), piece.end(), 0.0);  // values a slash leaves unread count as 0
-        values.reals(piece, name, size);
-        use(first, piece);
+    const std::vector<double> zeros(std::min(piece_size, CHG.size()));
+    for (std::size_t first = 0; first < CHG.size(); first += piece_size) {
+        const std::size_t count = std::min(piece_size, CHG.size() - first);
+        sums.add(CHG.subspan(first, count), {zeros.data(), count});
     }
 }
 
-// A block whose values no grid keeps: read and checked as any other.
-void skip_block(TextSource& source, const std::string& grid_line, int block, std::size_t size)
-{
-    read_in_pieces(source, grid_line, block, size, [](std::size_t, std::span<const double>) {});
-}
+// One reading of the blocks of a file, front to back.
+class BlockReading {
+public:
+    BlockReading(const std::string& FNAME, const GridExtents& NGRID, Keep keep, bool with_sums)
+        : source_(FNAME), grid_line_(grid_line_text(NGRID)), NGRID_(NGRID), size_(point_count(NGRID)), keep_(keep),
+          with_sums_(with_sums)
+    {
+    }
 
-// Reads block `block` into `grid`, or skips it when there is no grid to keep it.
-void take_block(TextSource& source, const std::string& grid_line, int block, DensityGrid* grid, std::size_t size)
-{
-    if (grid != nullptr)
-        read_block(source, grid_line, block, grid->values());
-    else
-        skip_block(source, grid_line, block, size);
-}
+    TextSource& source() { return source_; }
 
-// Blocks 3 and 4 are read piece by piece and folded into the spin grid, which
-// already holds block 2: it ends up with sqrt((m1 m1 + m2 m2) + m3 m3) at each
-// point, evaluated in that order, without three grids for the components.
-void fold_magnetisation(TextSource& source, const std::string& grid_line, DensityGrid& SPN)
-{
-    read_in_pieces(source, grid_line, 3, SPN.size(), [&](std::size_t first, std::span<const double> m2) {
-        double* spin = SPN.data() + first;
-        for (std::size_t p = 0; p < m2.size(); ++p) spin[p] = spin[p] * spin[p] + m2[p] * m2[p];
-    });
-    read_in_pieces(source, grid_line, 4, SPN.size(), [&](std::size_t first, std::span<const double> m3) {
-        double* spin = SPN.data() + first;
-        for (std::size_t p = 0; p < m3.size(); ++p) spin[p] = std::sqrt(spin[p] + m3[p] * m3[p]);
-    });
-}
+    // The layout the blocks were read in, once it was chosen.
+    const std::optional<Layout>& layout() const { return layout_; }
 
-// Reads every block of the file; a grid left out (nullptr) has its blocks
-// read and checked all the same, but not kept.
-void read_blocks(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid* CHG, DensityGrid* SPN)
-{
-    TextSource source(FNAME);
-    const std::string grid_line = grid_line_text(NGRID);
-    const std::size_t size = point_count(NGRID);
+    // Reads the blocks in the layout `known`, taken from a count of the whole
+    // file. Without it, the blocks are counted as they are read (the source
+    // watches for the grid line) and the layout is chosen on the way, at block
+    // 2 by a guess that the count at the end must bear out.
+    FileDensities read(std::optional<Layout> known)
+    {
+        // FreeFormRead takes the records of five values in VASP's form past the
+        // watch; none can hold a grid line text: in them every blank stands
+        // before '0' or '-', and no run of digits is longer than 11, whereas a
+        // grid line text holds a blank before a nonzero digit, or runs 15
+        // digits or asterisks without a blank.
+        if (!known) source_.watch(grid_line_, text_length);
+        find_block(1);
+        const std::size_t before = bytes_left(source_);
+        if (keep_ != Keep::Spin || with_sums_)
+            read_block(1, densities_.CHG.emplace(NGRID_));
+        else
+            skip_block(1);
+        const std::size_t block_bytes = before - bytes_left(source_);
 
-    take_block(source, grid_line, 1, CHG, size);
-    switch (calc_type(NBLOCKS)) {
-    case CalcType::NonSpinPolarized: break;  // the spin grid keeps the zeros it was allocated with
-    case CalcType::SpinPolarized: take_block(source, grid_line, 2, SPN, size); break;
-    case CalcType::NonCollinear:
-    case CalcType::Unrecognised:
-        take_block(source, grid_line, 2, SPN, size);
-        if (SPN != nullptr) {
-            fold_magnetisation(source, grid_line, *SPN);
+        if (known) {
+            layout_ = known;
+            if (layout_ != Layout::OneBlock) find_block(2);
+        } else if (find_grid_line(source_, grid_line_)) {
+            layout_ = guess_after_block_2(block_bytes);
         } else {
-            skip_block(source, grid_line, 3, size);
-            skip_block(source, grid_line, 4, size);
+            layout_ = layout_of(source_.watched_to_end());
+            if (layout_ != Layout::OneBlock) fail_missing_block(source_, grid_line_, 2);
         }
-        break;
+        switch (*layout_) {
+        case Layout::OneBlock: take_no_spin(); break;
+        case Layout::TwoBlocks: take_spin_block(); break;
+        case Layout::FourBlocks: take_magnetisation(); break;
+        }
+        return std::move(densities_);
     }
+
+private:
+    void find_block(int block)
+    {
+        if (!find_grid_line(source_, grid_line_)) fail_missing_block(source_, grid_line_, block);
+    }
+
+    void read_block(int block, DensityGrid& grid) { FreeFormRead(source_).reals(grid.values(), block_name(block)); }
+
+    // Reads block `block`, whose grid line was just found, piece by piece
+    // through a small buffer, handing each piece to use(first, piece), where
+    // `first` is the index of its first value in the block.
+    template <typename Use>
+    void read_in_pieces(int block, Use use)
+    {
+        FreeFormRead values(source_);
+        const std::string name = block_name(block);
+        std::vector<double> buffer(std::min(piece_size, size_));
+        for (std::size_t first = 0; first < size_; first += piece_size) {
+            const std::span<double> piece(buffer.data(), std::min(piece_size, size_ - first));
+            std::fill(piece.begin(), piece.end(), 0.0);  // values a slash leaves unread count as 0
+            values.reals(piece, name, size_);
+            use(first, piece);
+        }
+    }
+
+    // A block whose values no grid keeps: read and checked as any other.
+    void skip_block(int block)
+    {
+        read_in_pieces(block, [](std::size_t, std::span<const double>) {});
+    }
+
+    // Whether blocks 3 and 4 follow block 2, whose grid line was just found.
+    // Block 2 takes as many bytes as block 1 in any file written as VASP
+    // writes it, so a grid line text beyond that many bytes from here stands
+    // before block 3. Should the count prove the guess wrong, the blocks are
+    // read again (see idata).
+    Layout guess_after_block_2(std::size_t block_bytes) const
+    {
+        const std::string_view ahead = source_.text_ahead(std::numeric_limits<std::size_t>::max());
+        if (block_bytes >= ahead.size()) return Layout::TwoBlocks;
+        const void* grid_line =
+            ::memmem(ahead.data() + block_bytes, ahead.size() - block_bytes, grid_line_.data(), grid_line_.size());
+        return grid_line != nullptr ? Layout::FourBlocks : Layout::TwoBlocks;
+    }
+
+    // One block: the spin is 0 everywhere.
+    void take_no_spin()
+    {
+        if (with_sums_) add_without_spin(densities_.sums, densities_.CHG->values());
+        if (keep_ == Keep::Charge) return;
+        densities_.SPN.emplace(NGRID_);
+        if (keep_ == Keep::Spin) densities_.CHG.reset();
+    }
+
+    // Two blocks: block 2 is the spin. Kept as read, or, where only the sums
+    // need it, summed piece by piece against the charge; a spin kept alone
+    // then takes the charge's place, so that no grid of its own is needed.
+    void take_spin_block()
+    {
+        if (keep_ == Keep::Charge && !with_sums_) return skip_block(2);
+        if (keep_ == Keep::Both || !with_sums_) {
+            read_block(2, densities_.SPN.emplace(NGRID_));
+            if (with_sums_) densities_.sums.add(densities_.CHG->values(), densities_.SPN->values());
+            return;
+        }
+        DensityGrid& charge = *densities_.CHG;
+        read_in_pieces(2, [&](std::size_t first, std::span<const double> spin) {
+            densities_.sums.add(charge.values().subspan(first, spin.size()), spin);
+            if (keep_ == Keep::Spin) std::copy(spin.begin(), spin.end(), charge.data() + first);
+        });
+        if (keep_ == Keep::Spin) {
+            densities_.SPN = std::move(densities_.CHG);
+            densities_.CHG.reset();
+        }
+    }
+
+    // Four blocks: the spin is the length of the magnetisation vector, blocks
+    // 2 to 4. Block 2 is read into the spin grid and blocks 3 and 4 folded
+    // into it piece by piece: it ends up with sqrt((m1 m1 + m2 m2) + m3 m3)
+    // at each point, evaluated in that order, without grids for the components.
+    void take_magnetisation()
+    {
+        if (keep_ == Keep::Charge && !with_sums_) {
+            for (int block = 2; block <= 4; ++block) {
+                if (block > 2) find_block(block);
+                skip_block(block);
+            }
+            return;
+        }
+        DensityGrid spin(NGRID_);
+        read_block(2, spin);
+        find_block(3);
+        read_in_pieces(3, [&](std::size_t first, std::span<const double> m2) {
+            double* m = spin.data() + first;
+            for (std::size_t p = 0; p < m2.size(); ++p) m[p] = m[p] * m[p] + m2[p] * m2[p];
+        });
+        find_block(4);
+        read_in_pieces(4, [&](std::size_t first, std::span<const double> m3) {
+            double* m = spin.data() + first;
+            for (std::size_t p = 0; p < m3.size(); ++p) m[p] = std::sqrt(m[p] + m3[p] * m3[p]);
+        });
+        if (with_sums_) densities_.sums.add(densities_.CHG->values(), spin.values());
+        if (keep_ != Keep::Charge) densities_.SPN.emplace(std::move(spin));
+        if (keep_ == Keep::Spin) densities_.CHG.reset();
+    }
+
+    TextSource source_;
+    const std::string grid_line_;
+    const GridExtents NGRID_;
+    const std::size_t size_;
+    const Keep keep_;
+    const bool with_sums_;
+    std::optional<Layout> layout_;
+    FileDensities densities_;
+};
+
+// The way the blocks were read before they were counted on the way: the whole
+// file is counted first, the header ended, and the blocks read after.
+FileDensities read_counted_first(const std::string& FNAME, StructureHeader& header, Keep keep, bool with_sums)
+{
+    long count = 0;
+    {
+        TextSource counter(FNAME);
+        counter.watch(grid_line_text(header.NGRID), text_length);
+        count = counter.watched_to_end();
+    }
+    take_block_count(FNAME, header, count);
+    return BlockReading(FNAME, header.NGRID, keep, with_sums).read(layout_of(count));
 }
 
 }  // namespace
 
-DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN,
-                  const SpinStretches& pass_on)
+FileDensities idata(const std::string& FNAME, StructureHeader& header, Keep keep, bool with_sums)
 {
-    DensitySums sums;
-    if (SPN == nullptr && calc_type(NBLOCKS) == CalcType::SpinPolarized) {
-        // Block 2 is the spin itself: summed piece by piece as it is read.
-        TextSource source(FNAME);
-        const std::string grid_line = grid_line_text(NGRID);
-        read_block(source, grid_line, 1, CHG.values());
-        read_in_pieces(source, grid_line, 2, CHG.size(), [&](std::size_t first, std::span<const double> spin) {
-            sums.add(CHG.values().subspan(first, spin.size()), spin);
-            if (pass_on) pass_on(first, spin);
-        });
-        return sums;
-    }
-    std::optional<DensityGrid> unkept;  // a spin formed whole for the sums and pass_on, then let go
-    DensityGrid& spin = SPN != nullptr ? *SPN : unkept.emplace(NGRID);
-    read_blocks(FNAME, NGRID, NBLOCKS, &CHG, &spin);
-    sums.add(CHG.values(), spin.values());
-    if (unkept && pass_on) pass_on(0, spin.values());
-    return sums;
-}
+    // A grid that even one block could not fit in the file is refused by the
+    // count taken first, before a grid is allocated for it.
+    if (!grid_fits_file(FNAME, header, 1)) return read_counted_first(FNAME, header, keep, with_sums);
 
-DensityGrid read_one_grid(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, GridKind kind)
-{
-    DensityGrid grid(NGRID);
-    if (kind == GridKind::Charge)
-        read_blocks(FNAME, NGRID, NBLOCKS, &grid, nullptr);
-    else
-        read_blocks(FNAME, NGRID, NBLOCKS, nullptr, &grid);
-    return grid;
+    std::optional<FileDensities> densities;
+    std::exception_ptr failure;
+    long count = 0;
+    bool guess_borne_out = true;
+    {
+        BlockReading reading(FNAME, header.NGRID, keep, with_sums);
+        try {
+            densities = reading.read(std::nullopt);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // The rest of the file is counted before a failure of the blocks is
+        // reported, as the count comes first: a line too long fails here again.
+        count = reading.source().watched_to_end();
+        guess_borne_out = !reading.layout() || *reading.layout() == layout_of(count);
+    }
+    if (!guess_borne_out) {
+        densities.reset();
+        return read_counted_first(FNAME, header, keep, with_sums);
+    }
+    take_block_count(FNAME, header, count);
+    if (failure) std::rethrow_exception(failure);
+    return std::move(*densities);
 }
 
 }  // namespace voxmill

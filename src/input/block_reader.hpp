@@ -2,31 +2,30 @@
 // that stands before it.
 #pragma once
 
-#include <cstddef>
-#include <functional>
-#include <span>
+#include <optional>
 #include <string>
 
 #include "input/model.hpp"
 
 namespace voxmill {
 
-// Where the spin goes when no grid keeps it: stretch after stretch, in file
-// order, with the index of the stretch's first point.
-using SpinStretches = std::function<void(std::size_t first, std::span<const double> spin)>;
+// The grids a caller keeps of a file.
+enum class Keep { Charge, Spin, Both };
 
-// Reads the blocks of the file `FNAME` into the charge grid `CHG` and the spin
-// grid `SPN`, both allocated with the extents NGRID, and returns the sums of
-// the report. What the spin holds follows from the number of blocks: zeros
-// for one block, block 2 for two, and for any other count the length of the
-// magnetisation vector (blocks 2 to 4). With no spin grid (nullptr) the spin
-// goes only into the sums and, if given, to `pass_on`; block 2 of two blocks
-// then needs no grid at all.
-DensitySums idata(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, DensityGrid& CHG, DensityGrid* SPN,
-                  const SpinStretches& pass_on = {});
+// What idata gives: the grids kept, and the sums of the report if asked for.
+struct FileDensities {
+    std::optional<DensityGrid> CHG;  // block 1
+    std::optional<DensityGrid> SPN;  // the magnetisation, see idata
+    DensitySums sums;
+};
 
-// Reads the blocks as idata does, every one of them checked, but keeps only
-// the charge or the spin grid: what a fragment of a difference contributes.
-DensityGrid read_one_grid(const std::string& FNAME, const GridExtents& NGRID, int NBLOCKS, GridKind kind);
+// Reads the blocks of the file `FNAME`, whose header iheader() has just read
+// into `header`, and counts them on the way: ends the header with
+// take_block_count() before it returns or fails, so that the calculation type
+// line stands before any failure of a block. What the spin holds follows from
+// the number of blocks: zeros for one block, block 2 for two, and for any
+// other count the length of the magnetisation vector (blocks 2 to 4). Every
+// block that is read is checked, whether it is kept or not.
+FileDensities idata(const std::string& FNAME, StructureHeader& header, Keep keep, bool with_sums);
 
 }  // namespace voxmill

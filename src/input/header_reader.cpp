@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string_view>
 
 #include "output/blank_padding.hpp"
@@ -138,37 +139,29 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
                         + std::to_string(header.NGRID[1]) + " " + std::to_string(header.NGRID[2]));
 }
 
-// Refuses a grid that the file cannot hold, before a grid is allocated for it.
-// Every value takes at least two bytes, a digit and a separator, and the file
-// holds a block for each grid line counted, at least one and at most the four
-// that are read. A free-form repeat ("8000*0.0") could stand for many values in
-// a few bytes, but VASP never writes one; such a file is refused as well, so
-// that a few bytes can never claim gigabytes of memory.
-void refuse_grid_beyond_file(const TextSource& source, long line, const StructureHeader& header)
+// Why the file cannot hold the header's grid in `blocks` blocks; empty when it
+// can. Every value takes at least two bytes, a digit and a separator, and the
+// file holds a block for each grid line counted, at least one and at most the
+// four that are read. A free-form repeat ("8000*0.0") could stand for many
+// values in a few bytes, but VASP never writes one; such a file is refused as
+// well, so that a few bytes can never claim gigabytes of memory.
+std::string grid_beyond_file(const std::string& FNAME, const StructureHeader& header, int blocks)
 {
     const auto [NGX, NGY, NGZ] = header.NGRID;
     const std::string grid = "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ);
     std::uint64_t points = 0;
     if (__builtin_mul_overflow(static_cast<std::uint64_t>(NGX), static_cast<std::uint64_t>(NGY), &points)
         || __builtin_mul_overflow(points, static_cast<std::uint64_t>(NGZ), &points))
-        fail_at(source.path(), line, grid + " has more points than a 64-bit count can hold");
+        return grid + " has more points than a 64-bit count can hold";
 
     std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(source.path(), error);
-    if (error) return;  // the file was just opened as a regular file; its size is no less than its blocks
-    const auto blocks = static_cast<std::uint64_t>(std::clamp(header.NBLOCKS, 1, 4));
-    if (points <= bytes / 2 / blocks) return;
+    const std::uintmax_t bytes = std::filesystem::file_size(FNAME, error);
+    if (error) return {};  // the file was just opened as a regular file; its size is no less than its blocks
+    const auto kept_blocks = static_cast<std::uint64_t>(std::clamp(blocks, 1, 4));
+    if (points <= bytes / 2 / kept_blocks) return {};
     std::string values = std::to_string(points) + " values";
-    if (blocks > 1) values += " in each of " + std::to_string(blocks) + " blocks";
-    fail_at(source.path(), line,
-            grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold");
-}
-
-// Counts the lines that hold the grid line text anywhere in their first 80 columns.
-int count_blocks(TextSource& source, const std::string& grid_line)
-{
-    source.rewind();
-    return static_cast<int>(source.count_records_holding(grid_line, text_length));
+    if (kept_blocks > 1) values += " in each of " + std::to_string(kept_blocks) + " blocks";
+    return grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold";
 }
 
 void print_calc_type(CalcType type)
@@ -216,10 +209,19 @@ void iheader(const std::string& FNAME, StructureHeader& header)
     read_atom_counts(source, FNAME, header);
     read_positions(source, header);
     read_grid_dimensions(source, header);
-    const long grid_line_number = source.line();
+    header.grid_line_number = source.line();
+}
 
-    header.NBLOCKS = count_blocks(source, grid_line_text(header.NGRID));
-    refuse_grid_beyond_file(source, grid_line_number, header);
+bool grid_fits_file(const std::string& FNAME, const StructureHeader& header, int blocks)
+{
+    return grid_beyond_file(FNAME, header, blocks).empty();
+}
+
+void take_block_count(const std::string& FNAME, StructureHeader& header, long count)
+{
+    header.NBLOCKS = static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max()));
+    if (const std::string refusal = grid_beyond_file(FNAME, header, header.NBLOCKS); !refusal.empty())
+        fail_at(FNAME, header.grid_line_number, refusal);
     print_calc_type(calc_type(header.NBLOCKS));
 }
 

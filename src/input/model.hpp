@@ -32,6 +32,7 @@ struct StructureHeader {
     GridExtents NGRID{};           // NGX, NGY, NGZ
     int VERSION = 0;               // 1: species line in the file; 0: species from POTCAR
     int NBLOCKS = 0;               // lines holding the grid line text
+    long grid_line_number = 0;     // the line of NGRID in the file, for messages
 };
 
 // What the density blocks of a file mean, by how many there are.

@@ -4,12 +4,12 @@
 
 namespace voxmill {
 
-void subtract_fragments(std::span<const double> full, std::size_t from, const Fragments& fragments, double* result)
+void subtract_fragments(DensityGrid& full, const Fragments& fragments)
 {
-    const double* const first = fragments.first.data() + from;
-    const double* const second = fragments.second.data() + from;
-    result += from;
-    for (std::size_t i = 0; i < full.size(); ++i) result[i] = (full[i] - first[i]) - second[i];
+    const double* const first = fragments.first.data();
+    const double* const second = fragments.second.data();
+    double* const values = full.data();
+    for (std::size_t i = 0; i < full.size(); ++i) values[i] = (values[i] - first[i]) - second[i];
 }
 
 void write_difference(GridKind kind, const StructureHeader& header, const DensityGrid& difference)

@@ -1,9 +1,6 @@
 // Charge and spin density differences: a full system minus two fragments of it.
 #pragma once
 
-#include <cstddef>
-#include <span>
-
 #include "input/model.hpp"
 
 namespace voxmill {
@@ -14,10 +11,9 @@ struct Fragments {
     const DensityGrid& second;
 };
 
-// A stretch of CHG - CHG1 - CHG2 or SPN - SPN1 - SPN2: for the points of the
-// full system's grid from `from` on, full[i] - first - second, left to right,
-// into result[from + i]. `result` may be the full grid or the first fragment.
-void subtract_fragments(std::span<const double> full, std::size_t from, const Fragments& fragments, double* result);
+// CHG - CHG1 - CHG2 or SPN - SPN1 - SPN2 in place of the full system's grid:
+// at each point, full - first - second, left to right.
+void subtract_fragments(DensityGrid& full, const Fragments& fragments);
 
 // Writes the difference of `kind` under CHGDIFF or SPNDIFF with the full
 // system's header.

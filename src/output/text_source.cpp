@@ -130,18 +130,19 @@ bool TextSource::next_record(std::string_view& record)
     // The line end of a record of the longest length allowed, with its CR, is
     // the furthest one to look for.
     const std::size_t reach = std::min(unread, max_record_length + 2);
-    std::size_t length = reach;
+    std::size_t length = reach;  // the last record, with no line end, or one too long
+    std::size_t taken = reach;
     if (const void* lf = std::memchr(start, '\n', reach)) {
         length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
-        begin_ += length + 1;
+        taken = length + 1;
         if (length > 0 && start[length - 1] == '\r') --length;
-    } else {
-        begin_ += reach;  // the last record, with no line end, or one too long
     }
+    if (length > max_record_length) fail_at(path_, line_ + 1, "line is longer than 16 MiB");
+    begin_ += taken;
     ++line_;
-    if (length > max_record_length) fail_at(path_, line_, "line is longer than 16 MiB");
     if (begin_ - released_ > release_step) release_before(static_cast<std::size_t>(start - text_));
     record = {start, length};
+    if (!watched_text_.empty()) watched_ += holds_within(record, watched_text_, watched_columns_);
     return true;
 }
 
@@ -172,9 +173,15 @@ void TextSource::rewind()
     line_ = 0;
 }
 
-long TextSource::count_records_holding(std::string_view text, std::size_t columns)
+void TextSource::watch(std::string text, std::size_t columns)
 {
-    long count = 0;
+    watched_text_ = std::move(text);
+    watched_columns_ = columns;
+    watched_ = 0;
+}
+
+long TextSource::watched_to_end()
+{
     while (begin_ != size_) {
         // The whole records in the next stretch of at most the longest record
         // and its line end; none of them can be too long.
@@ -185,17 +192,16 @@ long TextSource::count_records_holding(std::string_view text, std::size_t column
             // The last record, with no line end, or one that next_record() refuses.
             std::string_view record;
             next_record(record);
-            count += holds_within(record, text, columns);
             continue;
         }
         const char* const region_end = static_cast<const char*>(last_lf) + 1;
-        const RecordScan scan = scan_records(start, region_end, text, columns);
-        count += scan.holding;
+        const RecordScan scan = scan_records(start, region_end, watched_text_, watched_columns_);
+        watched_ += scan.holding;
         line_ += scan.line_feeds;
         begin_ = static_cast<std::size_t>(region_end - text_);
         release_before(begin_);
     }
-    return count;
+    return watched_;
 }
 
 std::string read_text_field(std::string_view record, std::size_t width, std::size_t length)

@@ -24,7 +24,8 @@ public:
     const std::string& path() const { return path_; }
 
     // The next record without its line end, valid until the next call; false
-    // at the end of the file. A record longer than max_record_length is a Failure.
+    // at the end of the file. A record longer than max_record_length is a
+    // Failure, and stays unread: reading on fails on it again.
     bool next_record(std::string_view& record);
 
     // The line number of the record last returned (0 before the first).
@@ -39,14 +40,19 @@ public:
     std::string_view text_ahead(std::size_t most) const;
 
     // Moves past `records` whole records, `bytes` bytes with their line ends,
-    // as that many calls of next_record() would.
+    // as that many calls of next_record() would, but unwatched (see watch()).
     void skip_records(std::size_t bytes, long records);
 
-    // Reads on to the end of the file and counts the records that hold `text`,
-    // which is not empty, within their first `columns` characters: what a loop
-    // of next_record() and a search of each record finds, with the same
+    // From here on, counts the records that hold `text`, which is not empty,
+    // within their first `columns` characters, as next_record() and
+    // watched_to_end() pass them. The records passed with skip_records() are
+    // not looked at: whoever skips them knows that none can hold `text`.
+    void watch(std::string text, std::size_t columns);
+
+    // Reads on to the end of the file and returns the count of the records
+    // watched since watch(): what a loop of next_record() would count, with the same
     // failures and line numbers, but searching the text as a whole.
-    long count_records_holding(std::string_view text, std::size_t columns);
+    long watched_to_end();
 
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
@@ -61,6 +67,9 @@ private:
     std::size_t released_ = 0;  // the pages before it are released
     int guard_slot_ = -1;
     long line_ = 0;
+    std::string watched_text_;  // empty while nothing is watched
+    std::size_t watched_columns_ = 0;
+    long watched_ = 0;  // records holding the watched text so far
 };
 
 // Formatted input of a text field: Aw (width > 0) or A (width 0) into a

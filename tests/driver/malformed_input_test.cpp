@@ -172,6 +172,9 @@ TEST(MalformedInput, EachEndsWithItsMessage)
          "\"CU\\x8b\\x81R\\xa3\\x96){i\\x18\\xb0*\\xc3\\x87$K\\xb8!\\xccrD\\xa1\\x0f\\xc5\""},
         // Lines of several megabytes.
         {"17 MiB title", std::string(17 << 20, 'x') + "\n" + nonspin(), "CHGCAR:1: line is longer than 16 MiB"},
+        // The blocks are counted to the end of the file before a broken block is reported.
+        {"text in a block, then a 17 MiB line", nonspin_with_line(13, " x") + std::string(17 << 20, 'x') + "\n",
+         "CHGCAR:" + std::to_string(lines.size() + 1) + ": line is longer than 16 MiB"},
         {"5 MB scaling factor", nonspin_with_line(2, std::string(5'000'000, '5')),
          "CHGCAR:2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
         // Beyond the limits of the structure.

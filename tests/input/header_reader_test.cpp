@@ -1,5 +1,5 @@
 // The structure header reader on small hand-written files: layouts, species
-// from the species line or POTCAR, counts, positions, grid and block count.
+// from the species line or POTCAR, counts, positions and grid.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -90,17 +90,12 @@ TEST_F(HeaderReader, TakesSpeciesFromPotcarForTheOldLayout)
     EXPECT_EQ(header.NATOMS, 6);
 }
 
-TEST_F(HeaderReader, CountsGridLinesInTheFirst80Columns)
+TEST_F(HeaderReader, ReadsTheGridDimensionsInAnySpacing)
 {
-    const std::string head = cell + "Si\n 1\nDirect\n 0 0 0\n\n    1    1    2\n";
-    const std::string grid = "    1    1    2";
-    // The dimensions line, one with text after it and one ending in column 80; not one ending in 81.
-    EXPECT_EQ(read(head + " 1 2\n" + grid + " after\n 1 2\n" + std::string(65, 'x') + grid + "\n" +
-                   std::string(66, 'x') + grid + "\n").NBLOCKS, 3);
-    // Other spacing gives the dimensions but no grid line to count.
+    // Other spacing gives the dimensions, though no grid line text to count the blocks by.
     const StructureHeader spaced = read(cell + "Si\n 1\nDirect\n 0 0 0\n\n 1 1 2\n 1 2\n");
     EXPECT_EQ(spaced.NGRID, (GridExtents{1, 1, 2}));
-    EXPECT_EQ(spaced.NBLOCKS, 0);
+    EXPECT_EQ(spaced.grid_line_number, 11);
 }
 
 TEST_F(HeaderReader, ReadsNoPositionsForNoAtoms)

@@ -94,7 +94,8 @@ std::string count_grid_lines(const std::string& content)
     std::string result;
     const std::string failure = failure_of([&] {
         TextSource source(path);
-        const long n = source.count_records_holding(grid, 80);
+        source.watch(grid, 80);
+        const long n = source.watched_to_end();
         result = std::to_string(n) + " at line " + std::to_string(source.line());
     });
     return failure == "no failure" ? result : "CHGCAR" + failure.substr(path.size());
@@ -128,6 +129,21 @@ TEST(TextSourceScan, CountsTheRecordsHoldingAText)
     for (const auto& c : cases) EXPECT_EQ(count_grid_lines(c.content), c.expected) << c.name;
 }
 
+TEST(TextSourceScan, ALineTooLongFailsAgainWhenReadOn)
+{
+    // A reader that meets the line, then the count of the rest: the same failure.
+    testing::ScratchDir dir;
+    dir.write("CHGCAR", "a\n" + std::string(TextSource::max_record_length + 1, 'b') + "\n" + grid + "\n");
+    const std::string path = (dir.path() / "CHGCAR").string();
+    TextSource source(path);
+    source.watch(grid, 80);
+    std::string_view record;
+    ASSERT_TRUE(source.next_record(record));
+    const std::string expected = path + ":2: line is longer than 16 MiB";
+    EXPECT_EQ(failure_of([&] { source.next_record(record); }), expected);
+    EXPECT_EQ(failure_of([&] { source.watched_to_end(); }), expected);
+}
+
 TEST(TextSourceScan, CountsAsARecordByRecordSearchDoesOnRandomText)
 {
     // Few characters, so that the text and its first and last characters turn
@@ -144,13 +160,20 @@ TEST(TextSourceScan, CountsAsARecordByRecordSearchDoesOnRandomText)
         dir.write("in", content);
 
         TextSource by_record(path);
+        by_record.watch(text, columns);
         long expected = 0;
         std::string_view record;
         while (by_record.next_record(record)) expected += record.substr(0, columns).find(text) != std::string_view::npos;
+        EXPECT_EQ(by_record.watched_to_end(), expected) << content;
 
-        TextSource whole(path);
-        EXPECT_EQ(whole.count_records_holding(text, columns), expected) << content;
-        EXPECT_EQ(whole.line(), by_record.line()) << content;
+        // Counted whole, and counted on from a record part of the way in.
+        for (const long records_first : {0L, static_cast<long>(random() % 8)}) {
+            TextSource whole(path);
+            whole.watch(text, columns);
+            for (long n = 0; n < records_first; ++n) whole.next_record(record);
+            EXPECT_EQ(whole.watched_to_end(), expected) << content;
+            EXPECT_EQ(whole.line(), by_record.line()) << content;
+        }
     }
 }
 
