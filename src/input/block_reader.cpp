@@ -196,8 +196,9 @@ private:
     void take_magnetisation()
     {
         if (keep_ == Keep::Charge && !with_sums_) {
-            for (int block = 2; block <= 4; ++block) {
-                if (block > 2) find_block(block);
+            skip_block(2);
+            for (const int block : {3, 4}) {
+                find_block(block);
                 skip_block(block);
             }
             return;
@@ -229,8 +230,8 @@ private:
     FileDensities densities_;
 };
 
-// The way the blocks were read before they were counted on the way: the whole
-// file is counted first, the header ended, and the blocks read after.
+// The sure way: the whole file counted first, the header ended, and the
+// blocks read after in the layout of the count.
 FileDensities read_counted_first(const std::string& FNAME, StructureHeader& header, Keep keep, bool with_sums)
 {
     long count = 0;
