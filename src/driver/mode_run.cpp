@@ -24,12 +24,14 @@ std::string file_name(std::string_view argument)
     return std::string(without_trailing_blanks(argument.substr(0, text_length)));
 }
 
+Keep grid_of(GridKind kind) { return kind == GridKind::Charge ? Keep::Charge : Keep::Spin; }
+
 // Reads a fragment file of a difference: its header into `header`, and of its
 // blocks the grid of `kind`.
 DensityGrid read_fragment_file(const std::string& name, GridKind kind, StructureHeader& header)
 {
     iheader(name, header);
-    FileDensities fragment = idata(name, header, kind == GridKind::Charge ? Keep::Charge : Keep::Spin, false);
+    FileDensities fragment = idata(name, header, grid_of(kind), false);
     return std::move(kind == GridKind::Charge ? *fragment.CHG : *fragment.SPN);
 }
 
@@ -52,7 +54,7 @@ void run_difference(RunMode mode, std::span<const std::string> args)
     StructureHeader header;
     const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
     const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
-    FileDensities full = read_main_file(file_name(args[1]), header, kind == GridKind::Charge ? Keep::Charge : Keep::Spin);
+    FileDensities full = read_main_file(file_name(args[1]), header, grid_of(kind));
     if (fragment1.extents() != header.NGRID || fragment2.extents() != header.NGRID)
         throw FramedRefusal(std::string(texts::grids_differ));
 
