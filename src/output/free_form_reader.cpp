@@ -454,10 +454,12 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
                     out += 5;
                     continue;
                 }
-                if (const char* q = p + 1; end - p > 1 && *p == ' ' && convert_vasp_real(q, end, *out)) {
-                    p = q;
-                    ++out;
-                    continue;
+                if (end - p > 1 && *p == ' ') {
+                    if (const char* q = p + 1; convert_vasp_real(q, end, *out)) {
+                        p = q;
+                        ++out;
+                        continue;
+                    }
                 }
                 while (p != end && is_blank(*p)) ++p;
                 if (p != end) {
