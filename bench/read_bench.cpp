@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "output/free_form_reader.hpp"
+#include "text/free_form_reader.hpp"
 
 namespace {
 

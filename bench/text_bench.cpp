@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "output/free_form_writer.hpp"
-#include "output/real_form.hpp"
+#include "text/free_form_writer.hpp"
+#include "text/real_form.hpp"
 
 namespace {
 

@@ -23,20 +23,18 @@ using Input = std::span<const std::uint8_t>;
 // Free-form reads on a fuzzed file. Byte 0 gives the number n (modulo 32) of
 // operation bytes that follow; the rest is the file. Each operation byte holds
 // the kind in its low 3 bits and a parameter in the others: 0 integer, 1 real,
-// 2 text of 3p+1 characters, 3 reals of p*p+1 values, 4 try_text, 5 a new
-// statement, 6 rewind and a new statement, 7 one record as text and a new
-// statement. The operations repeat until the file ends or 1000 have run.
+// 2 text of 3p+1 characters, 3 reals of p*p+1 values, 4 text of 80
+// characters, 5 a new statement, 6 rewind and a new statement, 7 the tokens of
+// one record through read_real and a new statement. The operations repeat
+// until the file ends or 1000 have run.
 int free_form(Input data);
-
-// The structure header reader on a fuzzed CHGCAR. A line "%%POTCAR" splits the
-// input: what follows it is POTCAR; without it a fixed POTCAR of two species
-// serves the old layout.
-int header(Input data);
 
 // A whole run, in-process, in a scratch directory. Byte 0 modulo 6 picks the
 // mode (-c, -s, -x, -i, -dc, -ds); the rest is the main input file, or for the
 // difference modes up to three files separated by lines "%%" (main, fragment
-// 1, fragment 2; a missing fragment is the main file again).
+// 1, fragment 2; a missing fragment is the main file again). A line
+// "%%POTCAR" ends the files: what follows it is POTCAR; without it a POTCAR
+// of two species serves the old layout.
 int whole_run(Input data);
 
 }  // namespace voxmill::fuzz

@@ -1,8 +1,7 @@
 #include "driver/console_texts.hpp"
 
-
-#include "output/format_list.hpp"
-#include "output/free_form_writer.hpp"
+#include "text/fixed_fields.hpp"
+#include "text/free_form_writer.hpp"
 
 namespace voxmill::texts {
 
@@ -58,8 +57,9 @@ std::string error_frame(std::string_view reason)
 
 std::string completion(double cpu_seconds)
 {
-    return free_form_line() + format_record("(1X,A14,F8.3)", {"CPU time (s): ", cpu_seconds})
-           + lines({"D O N E! S U C C E S S F U L L Y", ""});
+    std::string records = free_form_line() + " CPU time (s): ";  // (1X,A14,F8.3)
+    fields::fixed<8, 3>(records, cpu_seconds);
+    return records + '\n' + lines({"D O N E! S U C C E S S F U L L Y", ""});
 }
 
 }  // namespace voxmill::texts

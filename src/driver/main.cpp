@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "driver/run.hpp"
-#include "output/interrupts.hpp"
+#include "system/interrupts.hpp"
 
 int main(int argc, char** argv)
 {

@@ -1,18 +1,20 @@
 #include "driver/mode_run.hpp"
 
 #include "driver/console_texts.hpp"
-#include "driver/cpu_time.hpp"
-#include "input/block_reader.hpp"
-#include "input/header_reader.hpp"
-#include "input/model.hpp"
-#include "ops/density.hpp"
+#include "formats/chgcar_header.hpp"
+#include "formats/chgcar_writer.hpp"
+#include "formats/chgplane_writer.hpp"
+#include "formats/potcar.hpp"
+#include "formats/report.hpp"
+#include "formats/xsf_writer.hpp"
 #include "ops/difference.hpp"
 #include "ops/plane.hpp"
 #include "ops/spin_split.hpp"
-#include "output/blank_padding.hpp"
-#include "output/console.hpp"
-#include "output/failure.hpp"
-#include "output/report.hpp"
+#include "system/cpu_time.hpp"
+#include "system/failure.hpp"
+#include "system/files.hpp"
+#include "text/blank_padding.hpp"
+#include "text/console.hpp"
 
 namespace voxmill {
 
@@ -24,73 +26,109 @@ std::string file_name(std::string_view argument)
     return std::string(without_trailing_blanks(argument.substr(0, text_length)));
 }
 
-Keep grid_of(GridKind kind) { return kind == GridKind::Charge ? Keep::Charge : Keep::Spin; }
-
-// Reads a fragment file of a difference: its header into `header`, and of its
-// blocks the grid of `kind`.
-DensityGrid read_fragment_file(const std::string& name, GridKind kind, StructureHeader& header)
+void print_calc_type(int NBLOCKS)
 {
-    iheader(name, header);
-    FileDensities fragment = idata(name, header, grid_of(kind), false);
-    return std::move(kind == GridKind::Charge ? *fragment.CHG : *fragment.SPN);
+    switch (calc_type(NBLOCKS)) {
+    case CalcType::NonSpinPolarized: console::line("...Calculation type: non-spin polarized"); break;
+    case CalcType::SpinPolarized: console::line("...Calculation type: spin polarized"); break;
+    case CalcType::NonCollinear: console::line("...Calculation type: non-collinear"); break;
+    case CalcType::Unrecognised: break;
+    }
 }
 
-// Reads the main input file, which is always read last: its header into
-// `header`, its blocks into the grids of `keep` and the sums of the report.
-// Refuses a cell whose volume is zero: its densities per volume would be undefined.
-FileDensities read_main_file(const std::string& name, StructureHeader& header, Keep keep)
+// Reads the file `name`: its structure part into `header`, and of its blocks
+// the grids of `keep`, with the sums of the report if asked for; prints what
+// it finds on the way.
+FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums)
 {
-    iheader(name, header);
-    FileDensities file = idata(name, header, keep, true);
-    if (cell_volume(header) == 0.0) throw Refusal(name + " has a cell of zero volume");
-    return file;
+    require_existence(name);
+    TextSource source(name);
+    console::line("Reading " + name + ", please wait...");
+    header.VERSION = read_layout(source);
+    read_cell(source, header);
+    console::line("..." + name + " version: " + (header.VERSION == 1 ? "NEW" : "OLD"));
+    if (header.VERSION == 0) {
+        require_existence("POTCAR");
+        console::line("POTCAR existence: OK");
+        header.SPECS = specpot("POTCAR");
+    }
+    read_atoms(source, header);
+    // The count of the blocks is reported before a failure of one of them.
+    try {
+        FileDensities densities = idata(source, header, keep, with_sums);
+        print_calc_type(header.NBLOCKS);
+        return densities;
+    } catch (...) {
+        print_calc_type(header.NBLOCKS);
+        throw;
+    }
 }
 
-bool is_difference(RunMode mode) { return mode == RunMode::ChargeDifference || mode == RunMode::SpinDifference; }
+DensityGrid& grid_of(FileDensities& densities, Keep grid) { return grid == Keep::Spin ? *densities.SPN : *densities.CHG; }
 
-void run_difference(RunMode mode, std::span<const std::string> args)
+// A fragment of a difference: of its file only the grid of `keep` is kept.
+DensityGrid read_fragment(std::string_view argument, Keep keep)
 {
-    const GridKind kind = mode == RunMode::ChargeDifference ? GridKind::Charge : GridKind::Spin;
     StructureHeader header;
-    const DensityGrid fragment1 = read_fragment_file(file_name(args[2]), kind, header);
-    const DensityGrid fragment2 = read_fragment_file(file_name(args[3]), kind, header);
-    FileDensities full = read_main_file(file_name(args[1]), header, grid_of(kind));
-    if (fragment1.extents() != header.NGRID || fragment2.extents() != header.NGRID)
-        throw FramedRefusal(std::string(texts::grids_differ));
-
-    iinfo(header, full.sums);
-    DensityGrid& difference = kind == GridKind::Charge ? *full.CHG : *full.SPN;
-    subtract_fragments(difference, Fragments{fragment1, fragment2});
-    write_difference(kind, header, difference);
+    FileDensities fragment = read_file(file_name(argument), header, keep, false);
+    return std::move(grid_of(fragment, keep));
 }
 
-void run_single_file(RunMode mode, std::span<const std::string> args)
+void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
 {
-    StructureHeader header;
-    const Keep keep = mode == RunMode::SpinDensity ? Keep::Spin : mode == RunMode::SpinSplit ? Keep::Both : Keep::Charge;
-    FileDensities file = read_main_file(file_name(args[1]), header, keep);
-    iinfo(header, file.sums);
+    const std::string base(base_name);
+    console::line("Writing to XCrySDen file, please wait...");
+    OutputFile xsf(base + ".xsf");
+    ixcrysden(xsf, header, grid);
+    xsf.commit();
+    console::line("Writing to VASPVIEW file, please wait...");
+    OutputFile vasp(base + ".vasp");
+    ivaspview(vasp, header, grid);
+    vasp.commit();
+}
 
-    switch (mode) {
-    case RunMode::ChargeDensity: write_density("CHGDEN", header, *file.CHG); break;
-    case RunMode::SpinDensity: write_density("SPNDEN", header, *file.SPN); break;
-    case RunMode::SpinSplit: split_spin(header, *file.CHG, *file.SPN); break;
-    case RunMode::PlaneDensity: plane_density(header, *file.CHG); break;
+void write_profile(const std::vector<PlaneMean>& profile)
+{
+    OutputFile file("CHGPLANE");
+    console::line("Writing to CHGPLANE file, please wait...");
+    write_chgplane(file, profile);
+    file.commit();
+}
+
+// Read, report, compute, write. The grids live inside this call, so they are
+// released before the run's CPU time is taken.
+void run_on_files(const Mode& mode, std::span<const std::string> args)
+{
+    // The fragments of a difference are read first, the main file last.
+    std::vector<DensityGrid> fragments;
+    for (std::size_t n = 2; n < args.size(); ++n) fragments.push_back(read_fragment(args[n], mode.keep));
+    StructureHeader header;
+    const std::string name = file_name(args[1]);
+    FileDensities main = read_file(name, header, mode.keep, true);
+    // Densities per zero volume would be undefined.
+    if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
+    for (const DensityGrid& fragment : fragments)
+        if (fragment.extents() != header.NGRID) throw Failure(std::string(texts::grids_differ), Shown::in_frame);
+
+    console::write(iinfo(header, main.sums));
+
+    switch (mode.mode) {
+    case RunMode::PlaneDensity: return write_profile(plane_means(header, *main.CHG));
+    case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
+    case RunMode::ChargeDifference:
+    case RunMode::SpinDifference: subtract_fragments(grid_of(main, mode.keep), fragments[0], fragments[1]); break;
     default: break;
     }
+    for (const Result& result : mode.results) write_grid(result.base_name, header, grid_of(main, result.grid));
 }
 
 }  // namespace
 
-void run_mode(RunMode mode, std::span<const std::string> args)
+void run_mode(const Mode& mode, std::span<const std::string> args)
 {
     const double start = process_cpu_seconds();
-    console::line(mode_line(mode));
-    // The grids live inside these calls, so they are released before the end time is read.
-    if (is_difference(mode))
-        run_difference(mode, args);
-    else
-        run_single_file(mode, args);
+    console::line(mode.mode_line);
+    run_on_files(mode, args);
     console::write(texts::completion(process_cpu_seconds() - start));
 }
 

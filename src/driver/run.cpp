@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <new>
 
-#include "driver/command_line.hpp"
 #include "driver/console_texts.hpp"
 #include "driver/mode_run.hpp"
-#include "output/console.hpp"
-#include "output/failure.hpp"
+#include "driver/modes.hpp"
+#include "system/failure.hpp"
+#include "text/console.hpp"
 
 namespace voxmill {
 
@@ -15,7 +15,7 @@ namespace {
 
 void report_on_stderr(std::string_view message)
 {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(message.size()), message.data());
+    std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(message.size()), message.data());
 }
 
 }  // namespace
@@ -25,11 +25,11 @@ int run(std::span<const std::string> args)
     console::write(texts::banner());
 
     const CommandLine command = analyse_arguments(args);
-    if (!command.mode) {
+    if (command.mode == nullptr) {
         console::write(texts::error_frame(command.error));
         return exit_usage_error;
     }
-    if (*command.mode == RunMode::Help) {
+    if (command.mode->mode == RunMode::Help) {
         console::write(texts::help());
         return exit_success;
     }
@@ -37,15 +37,17 @@ int run(std::span<const std::string> args)
     try {
         run_mode(*command.mode, args);
         return exit_success;
-    } catch (const Refusal& refusal) {
-        console::line(std::string("ERROR: ") + refusal.what());
-        console::empty_line();
-    } catch (const FramedRefusal& refusal) {
-        console::write(texts::error_frame(refusal.what()));
     } catch (const Failure& failure) {
-        report_on_stderr(std::string("voxmill: ") + failure.what());
+        switch (failure.shown()) {
+        case Shown::on_stderr: report_on_stderr(failure.what()); break;
+        case Shown::as_error:
+            console::line(std::string("ERROR: ") + failure.what());
+            console::empty_line();
+            break;
+        case Shown::in_frame: console::write(texts::error_frame(failure.what())); break;
+        }
     } catch (const std::bad_alloc&) {
-        report_on_stderr(texts::allocation_failure);
+        std::fprintf(stderr, "%s\n", texts::allocation_failure.data());
     }
     return exit_failure;
 }

@@ -2,13 +2,12 @@
 // magnetisation densities.
 #pragma once
 
-#include "input/model.hpp"
+#include "model.hpp"
 
 namespace voxmill {
 
-// Forms CHGUP = (CHG + SPN) * 0.5 and CHGDN = (CHG - SPN) * 0.5 in place of
-// CHG and SPN, point by point, and writes each as an XSF and a CHGCAR-layout
-// file, CHGUP first.
-void split_spin(const StructureHeader& header, DensityGrid& CHG, DensityGrid& SPN);
+// Forms CHGUP = (CHG + SPN) * 0.5 and CHGDN = (CHG - SPN) * 0.5 point by point,
+// in place of CHG and SPN, which nothing needs afterwards.
+void split_spin(DensityGrid& CHG, DensityGrid& SPN);
 
 }  // namespace voxmill

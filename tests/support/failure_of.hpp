@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/failure.hpp"
+#include "system/failure.hpp"
 
 namespace voxmill::testing {
 

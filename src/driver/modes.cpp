@@ -1,0 +1,44 @@
+#include "driver/modes.hpp"
+
+#include <algorithm>
+
+#include "driver/console_texts.hpp"
+#include "text/blank_padding.hpp"
+
+namespace voxmill {
+
+namespace {
+
+const std::vector<Mode> modes{
+    {RunMode::Help, "-h", 1, "", Keep::Charge, {}},
+    {RunMode::PlaneDensity, "-i", 2, "Get charge density on a plane", Keep::Charge, {}},
+    {RunMode::SpinSplit, "-x", 2, "Split charge density", Keep::Both, {{"CHGUP", Keep::Charge}, {"CHGDN", Keep::Spin}}},
+    {RunMode::ChargeDensity, "-c", 2, "Get charge density", Keep::Charge, {{"CHGDEN", Keep::Charge}}},
+    {RunMode::SpinDensity, "-s", 2, "Get spin density", Keep::Spin, {{"SPNDEN", Keep::Spin}}},
+    {RunMode::ChargeDifference, "-dc", 4, "Get charge density difference", Keep::Charge, {{"CHGDIFF", Keep::Charge}}},
+    {RunMode::SpinDifference, "-ds", 4, "Get spin density difference", Keep::Spin, {{"SPNDIFF", Keep::Spin}}},
+};
+
+// The first argument as a 20-character text compares with its trailing blanks removed.
+std::string_view option_text(std::string_view argument)
+{
+    return without_trailing_blanks(argument.substr(0, 20));
+}
+
+}  // namespace
+
+CommandLine analyse_arguments(std::span<const std::string> args)
+{
+    if (args.empty()) return {nullptr, texts::no_arguments};
+
+    const auto mode = std::ranges::find(modes, option_text(args.front()), &Mode::option);
+    if (mode == modes.end()) return {nullptr, texts::unsupported_argument};
+
+    const auto count = static_cast<int>(args.size());
+    if (count > mode->arguments) return {nullptr, texts::too_many_arguments};
+    // Help takes no files, so too few arguments cannot happen there.
+    if (count < mode->arguments) return {nullptr, texts::no_input_files};
+    return {&*mode, {}};
+}
+
+}  // namespace voxmill

@@ -1,0 +1,33 @@
+// The density blocks of a CHGCAR-family file, each found by the grid line
+// that stands before it, and what they mean by their number.
+#pragma once
+
+#include <optional>
+
+#include "model.hpp"
+#include "text/text_source.hpp"
+
+namespace voxmill {
+
+// The grids a caller keeps of a file.
+enum class Keep { Charge, Spin, Both };
+
+// What idata gives: the grids kept, and the sums of the report if asked for.
+struct FileDensities {
+    std::optional<DensityGrid> CHG;  // block 1
+    std::optional<DensityGrid> SPN;  // the magnetisation, see idata
+    DensitySums sums;
+};
+
+// Reads the blocks of `source`, whose structure part is in `header`, and
+// counts the lines that hold the grid line text on the way: sets
+// `header.NBLOCKS` to that count before it returns or throws the failure of a
+// block. What the spin holds follows from the count: zeros for one block,
+// block 2 for two, and for any other count the length of the magnetisation
+// vector, sqrt((m1 m1 + m2 m2) + m3 m3) of blocks 2 to 4. Every block that is
+// read is checked, whether it is kept or not. A grid that the file cannot
+// hold, at two bytes a value in each block counted, is refused before a grid
+// is allocated for it.
+FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums);
+
+}  // namespace voxmill

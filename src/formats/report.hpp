@@ -1,0 +1,15 @@
+// The information report: a summary of the main input file on the console.
+#pragma once
+
+#include <string>
+
+#include "model.hpp"
+
+namespace voxmill {
+
+// The lines of the report on the file of `header`, whose densities summed to
+// `sums`: title, species, counts, magnetisation and electrons (the means of
+// the grids over the mesh), scale, volume, lattice vectors and FFT grid.
+std::string iinfo(const StructureHeader& header, const DensitySums& sums);
+
+}  // namespace voxmill

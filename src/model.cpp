@@ -1,0 +1,117 @@
+#include "model.hpp"
+
+#include <cstdlib>
+#include <limits>
+#include <new>
+
+#include <sys/mman.h>
+
+#include "text/fixed_fields.hpp"
+
+namespace voxmill {
+
+CalcType calc_type(long count)
+{
+    switch (count) {
+    case 1: return CalcType::NonSpinPolarized;
+    case 2: return CalcType::SpinPolarized;
+    case 4: return CalcType::NonCollinear;
+    default: return CalcType::Unrecognised;
+    }
+}
+
+std::string grid_line_text(const GridExtents& NGRID)
+{
+    std::string text;  // (3I5)
+    for (const int extent : NGRID) fields::integer<5>(text, extent);
+    return text;
+}
+
+std::size_t point_count(const GridExtents& extents)
+{
+    std::size_t count = 1;
+    for (const int extent : extents) {
+        if (extent < 1) return 0;
+        // Three 31-bit factors can exceed 64 bits: such a count saturates, and
+        // no allocation of that many values can succeed.
+        if (__builtin_mul_overflow(count, static_cast<std::size_t>(extent), &count))
+            return std::numeric_limits<std::size_t>::max();
+    }
+    return count;
+}
+
+namespace {
+
+// From this size on a grid is mapped by itself, in pages the kernel has zeroed,
+// and offered transparent huge pages: a 2 MiB page costs one page fault
+// instead of 512, and the reader and the writers fewer TLB misses.
+constexpr std::size_t mapped_grid_bytes = std::size_t{4} << 20;
+
+std::size_t grid_bytes(std::size_t count)
+{
+    if (count > std::numeric_limits<std::size_t>::max() / sizeof(double)) throw std::bad_alloc();
+    return (count == 0 ? 1 : count) * sizeof(double);
+}
+
+// Zeros either way, and not written twice before the reader fills them.
+double* allocate_zeros(std::size_t bytes)
+{
+    if (bytes >= mapped_grid_bytes) {
+        void* values = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (values == MAP_FAILED) throw std::bad_alloc();
+        ::madvise(values, bytes, MADV_HUGEPAGE);  // only a hint: without it the grid is as good
+        return static_cast<double*>(values);
+    }
+    void* values = std::calloc(bytes / sizeof(double), sizeof(double));
+    if (values == nullptr) throw std::bad_alloc();
+    return static_cast<double*>(values);
+}
+
+}  // namespace
+
+void DensityGrid::Release::operator()(double* values) const
+{
+    if (bytes >= mapped_grid_bytes)
+        ::munmap(values, bytes);
+    else
+        std::free(values);
+}
+
+DensityGrid::DensityGrid(const GridExtents& extents)
+    : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(grid_bytes(size_)), Release{grid_bytes(size_)})
+{
+}
+
+void DensitySums::add(std::span<const double> CHG, std::span<const double> SPN)
+{
+    // In locals, which the stores through the spans cannot touch, so that they stay in registers.
+    double sum_charge = charge, sum_spin = spin, sum_up = up, sum_down = down;
+    for (std::size_t p = 0; p < CHG.size(); ++p) {
+        sum_charge += CHG[p];
+        sum_spin += SPN[p];
+        sum_up += CHG[p] + SPN[p];
+        sum_down += CHG[p] - SPN[p];
+    }
+    charge = sum_charge;
+    spin = sum_spin;
+    up = sum_up;
+    down = sum_down;
+    points += CHG.size();
+}
+
+double triple_product(const std::array<Vector3, 3>& A)
+{
+    const Vector3& a1 = A[0];
+    const Vector3& a2 = A[1];
+    const Vector3& a3 = A[2];
+    return (a1[0] * (a2[1] * a3[2] - a2[2] * a3[1]) + a1[1] * (a2[2] * a3[0] - a2[0] * a3[2]))
+           + a1[2] * (a2[0] * a3[1] - a2[1] * a3[0]);
+}
+
+double cell_volume(const StructureHeader& header)
+{
+    const double s = header.SCALE;
+    return ((triple_product(header.A) * s) * s) * s;
+}
+
+}  // namespace voxmill

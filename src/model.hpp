@@ -1,0 +1,105 @@
+// The in-memory form of a CHGCAR or PARCHG file: its structure part, its
+// density blocks on the FFT mesh, and what the blocks mean.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace voxmill {
+
+inline constexpr int max_species = 100;
+inline constexpr int max_atoms = 500;
+// Names, titles and labels are texts of this many characters.
+inline constexpr std::size_t text_length = 80;
+
+using Vector3 = std::array<double, 3>;
+using GridExtents = std::array<int, 3>;
+
+// The structure part of one file.
+struct StructureHeader {
+    std::string SNAME;             // title: the first 40 characters of line 1, then 40 blanks
+    double SCALE = 0.0;            // scaling factor, applied to nothing by the readers
+    std::array<Vector3, 3> A{};    // A[i][j]: Cartesian component j of lattice vector i, unscaled
+    int NSPEC = 0;                 // number of species
+    std::vector<std::string> SPECS;  // NSPEC labels, at most 80 characters, no trailing blanks
+    std::vector<int> NSATOMS;      // NSPEC atom counts
+    int NATOMS = 0;                // total number of atoms
+    std::vector<Vector3> COORD;    // NATOMS positions as written, taken as fractional
+    GridExtents NGRID{};           // NGX, NGY, NGZ
+    int VERSION = 0;               // 1: species line in the file; 0: species from POTCAR
+    int NBLOCKS = 0;               // lines holding the grid line text
+    long grid_line_number = 0;     // the line of NGRID in the file, for messages
+};
+
+// What the density blocks of a file mean, by how many there are.
+enum class CalcType { NonSpinPolarized, SpinPolarized, NonCollinear, Unrecognised };
+
+// The calculation type of a file with `count` density blocks.
+CalcType calc_type(long count);
+
+// The grid line text: NGRID as three right-justified fields of 5 columns, the
+// text that stands before every density block, without trailing blanks.
+std::string grid_line_text(const GridExtents& NGRID);
+
+// The number of points of a grid, 0 for extents below 1, the largest size_t
+// when the count does not fit one.
+std::size_t point_count(const GridExtents& extents);
+
+// One density block on the FFT mesh: NGX x NGY x NGZ values in file order (i
+// fastest, then j, then k), exactly as the file holds them (density times cell volume).
+class DensityGrid {
+public:
+    // Allocates the grid with every value 0; throws std::bad_alloc when the
+    // memory cannot be had or its size in bytes does not fit a 64-bit count.
+    explicit DensityGrid(const GridExtents& extents);
+
+    const GridExtents& extents() const { return extents_; }
+    std::size_t size() const { return size_; }
+    double* data() { return values_.get(); }
+    const double* data() const { return values_.get(); }
+    std::span<double> values() { return {values_.get(), size_}; }
+    std::span<const double> values() const { return {values_.get(), size_}; }
+    double& operator[](std::size_t point) { return values_[point]; }
+    double operator[](std::size_t point) const { return values_[point]; }
+
+private:
+    struct Release {
+        std::size_t bytes = 0;  // the size the values were allocated with
+        void operator()(double* values) const;
+    };
+    GridExtents extents_;
+    std::size_t size_;
+    std::unique_ptr<double[], Release> values_;
+};
+
+// What the report tells of a file's densities: sums over its grid points of
+// the charge, the magnetisation, and the charge plus and minus the
+// magnetisation, each summed point by point in file order.
+struct DensitySums {
+    double charge = 0.0;
+    double spin = 0.0;
+    double up = 0.0;
+    double down = 0.0;
+    std::size_t points = 0;
+
+    // Adds the points of a stretch of the charge and the same stretch of the spin.
+    void add(std::span<const double> CHG, std::span<const double> SPN);
+};
+
+// One point of a plane profile.
+struct PlaneMean {
+    double height;   // above the origin, in angstrom
+    double density;  // the plane's mean over its points, divided by the cell volume
+};
+
+// The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.
+double triple_product(const std::array<Vector3, 3>& A);
+
+// The cell volume in cubic angstrom: the triple product times SCALE cubed.
+double cell_volume(const StructureHeader& header);
+
+}  // namespace voxmill

@@ -1,0 +1,19 @@
+#include "text/console.hpp"
+
+#include <cstdio>
+
+#include "text/free_form_writer.hpp"
+
+namespace voxmill::console {
+
+void write(std::string_view records)
+{
+    std::fwrite(records.data(), 1, records.size(), stdout);
+    std::fflush(stdout);
+}
+
+void line(std::string_view text) { write(free_form_line(text)); }
+
+void empty_line() { write(free_form_line()); }
+
+}  // namespace voxmill::console

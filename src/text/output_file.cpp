@@ -1,0 +1,143 @@
+#include "text/output_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "system/failure.hpp"
+#include "system/interrupts.hpp"
+
+namespace voxmill {
+
+namespace {
+
+constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
+[[noreturn]] void fail_writing(const std::string& path)
+{
+    throw Failure("cannot write " + path + ": " + std::strerror(errno));
+}
+
+// The mode a newly created file gets: 0666 less the process's umask.
+mode_t new_file_mode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path))
+{
+    // ".CHGDEN.xsf.XXXXXX" beside the final file, so that rename() replaces it
+    // within one file system.
+    const std::size_t slash = path_.rfind('/');
+    const std::size_t name_at = slash == std::string::npos ? 0 : slash + 1;
+    temp_path_ = path_.substr(0, name_at) + "." + path_.substr(name_at) + ".XXXXXX";
+    {
+        // Created and registered as one step, so that a signal cannot leave it behind.
+        const interrupts::Deferred deferred;
+        fd_ = ::mkstemp(temp_path_.data());
+        if (fd_ >= 0)
+            interrupt_slot_ = interrupts::register_temporary(temp_path_.c_str());
+    }
+    if (fd_ < 0)
+        fail_writing(path_);
+    if (::fchmod(fd_, new_file_mode()) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        ::unlink(temp_path_.c_str());
+        interrupts::clear_temporary(interrupt_slot_);
+        fd_ = -1;
+        errno = error;
+        fail_writing(path_);
+    }
+    buffer_.resize(buffer_size);
+}
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!committed_)
+        ::unlink(temp_path_.c_str());
+    interrupts::clear_temporary(interrupt_slot_);
+}
+
+void OutputFile::write(std::string_view bytes)
+{
+    if (buffer_.size() - used_ < bytes.size())
+        flush();
+    if (bytes.size() >= buffer_.size()) {
+        write_all(bytes.data(), bytes.size());
+        return;
+    }
+    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+}
+
+char* OutputFile::reserve(std::size_t size)
+{
+    if (buffer_.size() - used_ < size) {
+        flush();
+        if (buffer_.size() < size)
+            buffer_.resize(size);
+    }
+    return buffer_.data() + used_;
+}
+
+void OutputFile::advance(char* end)
+{
+    used_ = static_cast<std::size_t>(end - buffer_.data());
+}
+
+void OutputFile::expect(std::size_t size)
+{
+    // The file is made as long as those bytes will make it, no longer; where
+    // the room is refused in whole or in part, writing allocates the rest.
+    const auto offset = static_cast<off_t>(flushed_ + used_);
+    ::fallocate(fd_, 0, offset, static_cast<off_t>(size));
+}
+
+void OutputFile::commit()
+{
+    flush();
+    const int fd = std::exchange(fd_, -1);
+    // Linux releases the descriptor even when close() is interrupted, so EINTR
+    // is no reason to try again or to give up.
+    if (::close(fd) != 0 && errno != EINTR)
+        fail_writing(path_);
+    if (::rename(temp_path_.c_str(), path_.c_str()) != 0)
+        fail_writing(path_);
+    committed_ = true;
+}
+
+void OutputFile::flush()
+{
+    write_all(buffer_.data(), used_);
+    used_ = 0;
+}
+
+void OutputFile::write_all(const char* bytes, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            fail_writing(path_);
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        flushed_ += static_cast<std::size_t>(written);
+    }
+}
+
+}  // namespace voxmill

@@ -1,0 +1,82 @@
+// A text file read record by record, with the number of the line each record
+// came from. A record ending in CR LF reads like one ending in LF; the last
+// record needs no line end. The file is read through a memory map, so that its
+// text is neither copied nor held twice; the pages already read leave the
+// process's resident memory as it goes on.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace voxmill {
+
+class TextSource {
+public:
+    // Opens `path` for reading; throws Failure naming the file and the
+    // system's reason when it cannot be opened or is not a regular file.
+    // A file cut short while it is read ends the process (see interrupts.hpp).
+    explicit TextSource(std::string path);
+    // Reads `text` as the file named `name` would be read: how tests and
+    // fuzzers feed the readers strings.
+    TextSource(std::string name, std::string text);
+    ~TextSource();
+    TextSource(const TextSource&) = delete;
+    TextSource& operator=(const TextSource&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::size_t size() const { return size_; }
+    std::size_t bytes_left() const { return size_ - begin_; }
+
+    // The next record without its line end, valid until the next call; false
+    // at the end of the file. A record longer than max_record_length is a
+    // Failure, and stays unread: reading on fails on it again.
+    bool next_record(std::string_view& record);
+
+    // The line number of the record last returned (0 before the first).
+    long line() const { return line_; }
+
+    // Starts again at line 1, with nothing watched.
+    void rewind();
+
+    // The unread text, at most `most` bytes of it, for a reader that takes
+    // whole records of a form it knows straight from the file; it then
+    // reports them with skip_records(). Valid until the next call of any kind.
+    std::string_view text_ahead(std::size_t most) const;
+
+    // Moves past `records` whole records, `bytes` bytes with their line ends,
+    // as that many calls of next_record() would, but unwatched (see watch()).
+    void skip_records(std::size_t bytes, long records);
+
+    // From here on, counts the records that hold `text`, which is not empty,
+    // within their first `columns` characters, as next_record() and
+    // watched_to_end() pass them. The records passed with skip_records() are
+    // not looked at: whoever skips them knows that none can hold `text`.
+    void watch(std::string text, std::size_t columns);
+
+    // Reads on to the end of the file and returns the count of the records
+    // watched since watch(): what a loop of next_record() would count, with the same
+    // failures and line numbers, but searching the text as a whole.
+    long watched_to_end();
+
+    static constexpr std::size_t max_record_length = std::size_t{16} << 20;
+
+private:
+    // Lets the pages before `offset` leave the process's resident memory; they
+    // stay in the page cache, and reading them again maps them back.
+    void release_before(std::size_t offset);
+    std::string path_;
+    std::string given_text_;      // the text of a source made from a string
+    bool mapped_ = false;
+    const char* text_ = nullptr;  // the whole file, mapped read-only, or given_text_
+    std::size_t size_ = 0;
+    std::size_t begin_ = 0;     // first unread byte
+    std::size_t released_ = 0;  // the pages before it are released
+    int guard_slot_ = -1;
+    long line_ = 0;
+    std::string watched_text_;  // empty while nothing is watched
+    std::size_t watched_columns_ = 0;
+    long watched_ = 0;  // records holding the watched text so far
+};
+
+}  // namespace voxmill
