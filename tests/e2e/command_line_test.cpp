@@ -2,8 +2,8 @@
 // console output, byte for byte, and the exit status.
 #include <gtest/gtest.h>
 
-#include "support/expected_console.hpp"
-#include "support/run_binary.hpp"
+#include "expected_console.hpp"
+#include "voxmill_run.hpp"
 
 namespace voxmill::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "support/run_binary.hpp"
+#include "voxmill_run.hpp"
 
 namespace voxmill::testing {
 namespace {

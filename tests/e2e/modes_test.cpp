@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/expected_console.hpp"
-#include "support/run_binary.hpp"
+#include "expected_console.hpp"
+#include "voxmill_run.hpp"
 
 namespace voxmill::testing {
 namespace {
