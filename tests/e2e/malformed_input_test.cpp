@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <random>
 
-#include "expected_console.hpp"
 #include "voxmill_run.hpp"
 
 namespace voxmill::testing {
@@ -25,7 +24,7 @@ std::string first_lines(const std::vector<std::string>& lines, std::size_t count
     return text;
 }
 
-std::string nonspin() { return read_file(example("nonspin/CHGCAR")); }
+std::string nonspin() { return example("nonspin"); }
 
 // The nonspin example with line `number` (from 1) replaced by `text`.
 std::string nonspin_with_line(std::size_t number, const std::string& text)
@@ -98,7 +97,7 @@ TEST(MalformedInput, InputThatIsNoReadableFile)
 TEST(MalformedInput, FileCutInsideABlock)
 {
     for (const std::string name : {"nonspin", "spin", "noncollinear"}) {
-        const std::vector<std::string> lines = lines_of(read_file(example(name + "/CHGCAR")));
+        const std::vector<std::string> lines = lines_of(example(name));
         const std::string grid_line = lines.at(11);
         int block = 0;
         for (std::size_t g = 11; g < lines.size(); ++g) {
@@ -136,10 +135,10 @@ TEST(MalformedInput, EachEndsWithItsMessage)
     for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
     std::string potcar;
     for (int m = 0; m < 101; ++m) potcar += "   TITEL  = PAW_PBE X 01Jan2000\n";
-    const std::string old_layout = read_file(example("old-layout/CHGCAR"));
+    const std::string old_layout = example("old-layout");
     const std::string far = nonspin_with_line(12, " 4000 4000 4000");
     // Each block of a spin-polarised file needs room of its own.
-    std::string spin = read_file(example("spin/CHGCAR"));
+    std::string spin = example("spin");
     for (std::size_t at; (at = spin.find("    3    2    2\n")) != std::string::npos;) spin.replace(at, 15, "  100  100   10");
     const Failing cases[] = {
         // Cut in the structure part, at each step that reads a line of its own.
@@ -153,7 +152,7 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         {"12 lines", first_lines(lines, 12), "CHGCAR:12: unexpected end of file while reading density block 1 (0 of 12 values read)"},
         // The old layout has its counts on line 6 and its species from POTCAR.
         {"old layout, 6 lines", first_lines(lines_of(old_layout), 6), "CHGCAR:6: " + eof + "the coordinate mode", false,
-         read_file(example("old-layout/POTCAR"))},
+         example("old-layout", "POTCAR")},
         // No number where one belongs; NaN and infinity are no numbers either.
         {"NaN scaling factor", nonspin_with_line(2, "   NaN"), "CHGCAR:2: expected the scaling factor, found \"NaN\""},
         {"Infinity in a lattice vector", nonspin_with_line(4, " 0.0 Infinity 0.0"), "CHGCAR:4: expected lattice vector 2, found \"Infinity\""},

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 // The nonspin example's structure with an n x n x n grid of values.
 std::string cube_chgcar(int n)
 {
-    const std::vector<std::string> lines = lines_of(read_file(example("nonspin/CHGCAR")));
+    const std::vector<std::string> lines = lines_of(example("nonspin"));
     std::string text;
     for (int line = 0; line < 11; ++line) text += lines[line] + "\n";
     char grid_line[32];
@@ -48,7 +48,7 @@ TEST(ResultFiles, AFileSizeLimitLeavesTheEarlierFileUntouched)
     dir.write("CHGCAR", cube_chgcar(20));  // results of about 195 kB each
     dir.write("CHGDEN.xsf", "old xsf\n");
     dir.write("CHGDEN.vasp", "old vasp\n");
-    const RunResult result = run_voxmill({"-c", "CHGCAR"}, dir.path(), {.file_size_limit = 100'000});
+    const RunResult result = run_voxmill({"-c", "CHGCAR"}, dir.path(), 100'000);
     EXPECT_EQ(result.signal, 0) << "ended by SIGXFSZ";
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.xsf: File too large\n");
@@ -107,7 +107,7 @@ TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
         ScratchDir dir;
         fs::copy_file(reference.path() / "CHGCAR", dir.path() / "CHGCAR");
         for (const std::string& name : results) dir.write(name, "old\n");
-        VoxmillProcess run({"-c", "CHGCAR"}, dir.path());
+        Voxmill run({"-c", "CHGCAR"}, dir.path());
 
         const std::string temporary = "." + c.writing + ".";
         bool seen = false;

@@ -1,6 +1,7 @@
 #include "voxmill_run.hpp"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,38 +11,29 @@
 
 namespace voxmill::testing {
 
-namespace fs = std::filesystem;
-
-VoxmillProcess::VoxmillProcess(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
+Voxmill::Voxmill(const std::vector<std::string>& args, const fs::path& cwd, unsigned long file_size_limit)
 {
-    const fs::path out_path = capture_.path() / "stdout";
-    const fs::path err_path = capture_.path() / "stderr";
+    const std::string out_path = capture_.path() / "out", err_path = capture_.path() / "err";
     std::vector<char*> argv{const_cast<char*>(VOXMILL_BINARY)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || in < 0 || chdir(cwd.c_str()) != 0) _exit(127);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (options.file_size_limit > 0) {
-            const rlimit limit{options.file_size_limit, options.file_size_limit};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-        }
-        // The signals a test sends act as they would from a shell.
-        for (const int signal : {SIGINT, SIGTERM, SIGXFSZ}) ::signal(signal, SIG_DFL);
-        execv(VOXMILL_BINARY, argv.data());
+    if (pid_ > 0) return;
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const rlimit limit{file_size_limit, file_size_limit};
+    if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0
+        || dup2(err, 2) < 0 || (file_size_limit > 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0))
         _exit(127);
-    }
+    for (const int signal : {SIGINT, SIGTERM, SIGXFSZ}) ::signal(signal, SIG_DFL);
+    execv(VOXMILL_BINARY, argv.data());
+    _exit(127);
 }
 
-VoxmillProcess::~VoxmillProcess()
+Voxmill::~Voxmill()
 {
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
@@ -49,31 +41,38 @@ VoxmillProcess::~VoxmillProcess()
     }
 }
 
-void VoxmillProcess::send(int signal) const { kill(pid_, signal); }
+void Voxmill::send(int signal) const { kill(pid_, signal); }
 
-RunResult VoxmillProcess::wait()
+RunResult Voxmill::wait()
 {
-    int wait_status = 0;
-    waitpid(pid_, &wait_status, 0);
+    int status = 0;
+    waitpid(pid_, &status, 0);
     pid_ = -1;
-    return {capture_.read("stdout"), capture_.read("stderr"), WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1,
-            WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0};
+    return {capture_.read("out"), capture_.read("err"), WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            WIFSIGNALED(status) ? WTERMSIG(status) : 0};
 }
 
-RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, const RunOptions& options)
+Files files_in(const fs::path& dir)
 {
-    return VoxmillProcess(args, cwd, options).wait();
+    Files files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files[entry.path().filename()] = fs::is_regular_file(entry.symlink_status()) ? read_file(entry.path()) : "";
+    return files;
 }
 
-fs::path example(const std::string& relative) { return fs::path(VOXMILL_EXAMPLES) / relative; }
-
-std::string mask_cpu_time(std::string console)
+void expect_files(const fs::path& dir, const Files& files)
 {
-    const std::string label = " CPU time (s): ";
-    const auto at = console.find(label);
-    if (at != std::string::npos && at + label.size() + 8 <= console.size())
-        console.replace(at + label.size(), 8, "   #.###");
-    return console;
+    const Files found = files_in(dir);
+    const auto names = [](const Files& of) {
+        std::string all;
+        for (const auto& [name, content] : of) all += name + " ";
+        return all;
+    };
+    EXPECT_EQ(names(found), names(files)) << "in " << dir;
+    for (const auto& [name, content] : files) {
+        const std::string& held = found.contains(name) ? found.at(name) : content;  // a missing one is reported above
+        EXPECT_TRUE(held == content) << name << " holds:\n" << held.substr(0, 2000);
+    }
 }
 
 }  // namespace voxmill::testing

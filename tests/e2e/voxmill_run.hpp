@@ -1,7 +1,8 @@
-// Runs the built voxmill binary the way a user does and captures what it shows.
+// The built voxmill binary run as a user runs it, and the files it leaves.
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,45 +10,53 @@
 
 namespace voxmill::testing {
 
+namespace fs = std::filesystem;
+
 struct RunResult {
-    std::string out;  // standard output
-    std::string err;  // standard error
-    int status = -1;  // exit status, or -1 when the process did not exit normally
-    int signal = 0;   // the signal that ended the process, if one did
+    std::string out, err;
+    int status = -1;  // exit status, or -1 when the process did not exit
+    int signal = 0;   // the signal that ended it, if one did
 };
 
-struct RunOptions {
-    // A file-size limit in bytes (RLIMIT_FSIZE, as "ulimit -f" sets), or 0 for none.
-    // SIGXFSZ keeps its default action, as a shell leaves it.
-    unsigned long file_size_limit = 0;
-};
-
-// Runs voxmill with `args` in the directory `cwd`.
-RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".",
-                      const RunOptions& options = {});
-
-// A voxmill process running in the background, for tests that signal it.
-// Reaped, killed first if need be, when the object goes.
-class VoxmillProcess {
+// voxmill started with `args` in `cwd`, reading /dev/null, under a file-size
+// limit in bytes (as "ulimit -f" sets) unless 0; signals act on it as they do
+// from a shell. Killed, if need be, and reaped when the object goes.
+class Voxmill {
 public:
-    VoxmillProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                   const RunOptions& options = {});
-    ~VoxmillProcess();  // not copied, as its ScratchDir is not
-
-    // Sends `signal` to the process.
+    Voxmill(const std::vector<std::string>& args, const fs::path& cwd, unsigned long file_size_limit = 0);
+    ~Voxmill();
     void send(int signal) const;
-    // Waits for the end of the process and returns what it showed.
-    RunResult wait();
+    RunResult wait();  // what it showed, once it has ended
 
 private:
-    ScratchDir capture_;  // receives the standard output and error
+    ScratchDir capture_;  // its standard output and error
     int pid_ = -1;
 };
 
-// The path of a bundled example file, relative to the examples folder.
-std::filesystem::path example(const std::string& relative);
+inline RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, unsigned long file_size_limit = 0)
+{
+    return Voxmill(args, cwd, file_size_limit).wait();
+}
 
-// Replaces the seconds of the CPU time line with "#.###" so that outputs compare.
-std::string mask_cpu_time(std::string console);
+using Files = std::map<std::string, std::string>;  // contents by name
+
+// The entries of `dir`, anything but a regular file with an empty content.
+Files files_in(const fs::path& dir);
+
+// Expects `dir` to hold exactly `files`, byte for byte.
+void expect_files(const fs::path& dir, const Files& files);
+
+// A file of a bundled example.
+inline std::string example(const std::string& name, const std::string& file = "CHGCAR")
+{
+    return read_file(fs::path(VOXMILL_EXAMPLES) / name / file);
+}
+
+inline const std::string banner =
+    " \n"
+    " V O X M I L L\n"
+    " Version 2.0 32/64-bit Intel Mac\n"
+    " Last modified Nov 04, 2012 19:10 JST\n"
+    " \n";
 
 }  // namespace voxmill::testing

@@ -1,0 +1,186 @@
+// Whole runs of the binary: every mode on the bundled examples and the inputs
+// under inputs/, and every refused run. All a run prints is compared byte for
+// byte (the CPU time masked), and so is every file it leaves, each run once in
+// an empty folder and once over earlier results of every name.
+#include <gtest/gtest.h>
+
+#include "voxmill_run.hpp"
+
+namespace voxmill::testing {
+namespace {
+
+const fs::path data = VOXMILL_TEST_DATA;
+
+std::string input(const std::string& name) { return read_file(data / "inputs" / name); }
+
+struct Case {
+    std::vector<std::string> args;
+    Files inputs;
+    std::string out;  // standard output, the seconds of the CPU time as "#.###"
+    int status;
+    Files results = {};  // written besides the inputs
+};
+
+const std::string result_names[] = {"CHGDEN.xsf", "CHGDEN.vasp", "SPNDEN.xsf",   "SPNDEN.vasp",  "CHGUP.xsf",
+                                    "CHGUP.vasp", "CHGDN.xsf",   "CHGDN.vasp",   "CHGDIFF.xsf",  "CHGDIFF.vasp",
+                                    "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGPLANE"};
+
+// An earlier result of a name the run writes is longer than the new one, so
+// that a file not cut to its new length shows; the others must stay as they are.
+void expect_run(const Case& run)
+{
+    std::string call = "voxmill";
+    for (const auto& arg : run.args) call += " [" + arg + "]";
+    for (const bool over_earlier : {false, true}) {
+        SCOPED_TRACE(call + (over_earlier ? " over earlier results" : ""));
+        ScratchDir dir;
+        Files before = run.inputs;
+        for (const std::string& name : result_names)
+            if (over_earlier) before[name] = run.results.contains(name) ? run.results.at(name) + "and more\n" : "earlier\n";
+        for (const auto& [name, content] : before) dir.write(name, content);
+        RunResult result = run_voxmill(run.args, dir.path());
+        if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos)
+            result.out.replace(at + 15, 8, "   #.###");
+        EXPECT_EQ(result.out, run.out);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.status, run.status);
+        Files after = run.results;
+        after.merge(before);
+        expect_files(dir.path(), after);
+    }
+}
+
+// The files of each input of the mode runs, under the names the runs give.
+Files inputs_of(const std::string& name)
+{
+    if (name == "left-handed") return {{"CHGCAR", input("left-handed.chgcar")}};
+    // Two non-spin-polarised fragments of the spin-polarised Fe cell.
+    if (name == "spin-fragments")
+        return {{"CHGCAR", example("spin")}, {"CHGCAR1", input("fe-origin.chgcar")}, {"CHGCAR2", input("fe-centre.chgcar")}};
+    // Three copies of one file: the difference is minus its grid.
+    if (name.ends_with("-copies")) {
+        const std::string full = example(name.substr(0, name.rfind("-copies")));
+        return {{"CHGCAR", full}, {"CHGCAR1", full}, {"CHGCAR2", full}};
+    }
+    Files files;  // a bundled example as it lies (old-layout brings its POTCAR)
+    for (const auto& entry : fs::directory_iterator(fs::path(VOXMILL_EXAMPLES) / name))
+        files[entry.path().filename()] = read_file(entry.path());
+    return files;
+}
+
+TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
+{
+    const std::pair<std::string, std::vector<std::string>> runs[] = {
+        {"nonspin", {"c", "s", "x", "i"}}, {"spin", {"c", "s", "x"}},       {"noncollinear", {"c", "s", "x"}},
+        {"old-layout", {"c", "s", "i"}},   {"left-handed", {"i"}},          {"spin-fragments", {"dc", "ds"}},
+        {"spin-copies", {"dc", "ds"}},     {"noncollinear-copies", {"ds"}},
+    };
+    for (const auto& [name, modes] : runs) {
+        for (const std::string& mode : modes) {
+            SCOPED_TRACE(name);
+            const fs::path expected = data / "expected" / name / mode;
+            Case run{{"-" + mode, "CHGCAR"}, inputs_of(name), read_file(expected / "console.txt"), 0};
+            if (mode[0] == 'd') run.args.insert(run.args.end(), {"CHGCAR1", "CHGCAR2"});
+            for (const auto& entry : fs::directory_iterator(expected))
+                if (entry.path().filename() != "console.txt") run.results[entry.path().filename()] = read_file(entry.path());
+            expect_run(run);
+        }
+    }
+}
+
+const std::string help =
+    " ::: HELP :::\n"
+    " This program is to manipulate CHGCAR file(s) created by VASP calculation(s)\n"
+    " REQUIREMENTS:\n"
+    "  VASP 4.x: POTCAR, PARCHG/CHGCAR file(s) from VASP calculation(s)\n"
+    "  VASP 5.x: PARCHG/CHGCAR file(s) from VASP calculation(s)\n"
+    " USAGE:\n"
+    "  voxmill -h                    : Display program help\n"
+    "  voxmill -x file               : Split charge into up and down\n"
+    "  voxmill -i file               : Get charge density on a plane\n"
+    "  voxmill -s file               : Get spin density\n"
+    "  voxmill -c file               : Get charge density\n"
+    "  voxmill -ds file file1 file2  : Get spin density difference\n"
+    "  voxmill -dc file file1 file2  : Get charge density difference\n"
+    " NOTES:\n"
+    "  For charge/spin difference, the first file is CHGCAR of full system and\n"
+    "  only information of this file is printed out.\n"
+    " EXAMPLES:\n"
+    "  Get spin density from CHGCAR\n"
+    "    voxmill -s CHGCAR                   -> create SPNDEN.xsf & SPNDEN.vasp\n"
+    "  Get charge density difference\n"
+    "    voxmill -dc CHGCAR CHGCAR1 CHGCAR2  -> create CHGDIFF.xsf & CHGDIFF.vasp\n"
+    " PLEASE CONTACT ME IF THERE IS ANY PROBLEM.\n"
+    " \n";
+
+// The frame of a refused run, with its reason on the third line.
+std::string frame(const std::string& reason)
+{
+    return " ::: ERROR :::\n Nothing has been done!\n " + reason + "\n Please use -h option for more information\n \n";
+}
+
+// The reader's lines for a file in the new layout.
+std::string reading(const std::string& name, const std::string& calculation)
+{
+    return " Reading " + name + ", please wait...\n ..." + name + " version: NEW\n ...Calculation type: " + calculation + "\n";
+}
+
+// The help, and every refusal: of the command line (each mode's option with one
+// argument too few and one too many), of inputs that do not fit together, and
+// of a cell of zero volume.
+TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
+{
+    const std::string unsupported = frame("Input argument not supported"), no_files = frame("No input file(s) specified"),
+                      too_many = frame("Too many input information");
+    const std::string spin = example("spin"), fragment = input("fe-origin.chgcar"), coarse = input("small-grid.chgcar"),
+                      flat = input("flat-cell.chgcar");
+    const std::string fragments = reading("CHGCAR1", "non-spin polarized") + reading("CHGCAR2", "non-spin polarized");
+    const std::string differ = reading("CHGCAR", "spin polarized") + frame("Grid dimensions of input files differ");
+    const std::string zero_volume = " ERROR: CHGCAR has a cell of zero volume\n \n";
+    const Case runs[] = {
+        {{}, {}, banner + frame("No input argument(s) found"), 2},
+        {{"-h"}, {}, banner + help, 0},
+        {{"-h", "x"}, {}, banner + too_many, 2},
+        {{"CHGCAR"}, {}, banner + unsupported, 2},
+        {{"-C", "CHGCAR"}, {}, banner + unsupported, 2},
+        {{"--c", "CHGCAR"}, {}, banner + unsupported, 2},
+        {{"-h-and-more-than-twenty-characters"}, {}, banner + unsupported, 2},
+        // The option is cut at 20 characters, its trailing blanks dropped.
+        {{"-c" + std::string(18, ' ') + "ignored", "missing", "extra"}, {}, banner + too_many, 2},
+        {{"-c"}, {}, banner + no_files, 2},
+        {{"-c", "A", "B"}, {}, banner + too_many, 2},
+        {{"-ds", "A", "B"}, {}, banner + no_files, 2},
+        {{"-dc", "A", "B", "C", "D"}, {}, banner + too_many, 2},
+        {{"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR", spin}, {"CHGCAR1", fragment}, {"CHGCAR2", coarse}},
+         banner + " Get charge density difference\n" + fragments + differ, 1},
+        {{"-ds", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR", spin}, {"CHGCAR1", coarse}, {"CHGCAR2", fragment}},
+         banner + " Get spin density difference\n" + fragments + differ, 1},
+        // The full system is read last, so both fragments are read before it is missed.
+        {{"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}},
+         banner + " Get charge density difference\n" + fragments + " ERROR: CHGCAR does not exist!\n \n", 1},
+        // Densities per zero volume would be undefined: refused after reading
+        // a single file or the full system of a difference alike.
+        {{"-c", "CHGCAR"}, {{"CHGCAR", flat}},
+         banner + " Get charge density\n" + reading("CHGCAR", "non-spin polarized") + zero_volume, 1},
+        {{"-ds", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR", flat}, {"CHGCAR1", fragment}, {"CHGCAR2", fragment}},
+         banner + " Get spin density difference\n" + fragments + reading("CHGCAR", "non-spin polarized") + zero_volume, 1},
+    };
+    for (const Case& run : runs) expect_run(run);
+}
+
+TEST(Runs, EveryVaspResultReadsBackAsItself)
+{
+    for (const auto& entry : fs::recursive_directory_iterator(data / "expected")) {
+        if (entry.path().extension() != ".vasp") continue;
+        SCOPED_TRACE(entry.path().string());
+        ScratchDir dir;
+        dir.write("result.vasp", read_file(entry.path()));
+        const RunResult result = run_voxmill({"-c", "result.vasp"}, dir.path());
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find(" ...result.vasp version: NEW\n ...Calculation type: non-spin polarized\n"), std::string::npos);
+        EXPECT_EQ(dir.read("CHGDEN.vasp"), read_file(entry.path()));
+    }
+}
+
+}  // namespace
+}  // namespace voxmill::testing
