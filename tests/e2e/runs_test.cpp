@@ -125,9 +125,8 @@ std::string reading(const std::string& name, const std::string& calculation)
     return " Reading " + name + ", please wait...\n ..." + name + " version: NEW\n ...Calculation type: " + calculation + "\n";
 }
 
-// The help, and every refusal: of the command line (each mode's option with one
-// argument too few and one too many), of inputs that do not fit together, and
-// of a cell of zero volume.
+// The help, and every refusal: of the command line, of inputs that do not fit
+// together, of structures beyond the limits and of a cell of zero volume.
 TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
 {
     const std::string unsupported = frame("Input argument not supported"), no_files = frame("No input file(s) specified"),
@@ -137,6 +136,10 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
     const std::string fragments = reading("CHGCAR1", "non-spin polarized") + reading("CHGCAR2", "non-spin polarized");
     const std::string differ = reading("CHGCAR", "spin polarized") + frame("Grid dimensions of input files differ");
     const std::string zero_volume = " ERROR: CHGCAR has a cell of zero volume\n \n";
+    const std::string old_layout = example("old-layout"), read_old = banner + " Get charge density\n Reading CHGCAR, please wait...\n ...CHGCAR version: OLD\n";
+    std::string many_species, many_atoms = example("nonspin");
+    for (int m = 0; m < 101; ++m) many_species += "   TITEL  = PAW_PBE X 01Jan2000\n";
+    many_atoms.replace(many_atoms.find("     1     1\n"), 12, "   250   251");
     const Case runs[] = {
         {{}, {}, banner + frame("No input argument(s) found"), 2},
         {{"-h"}, {}, banner + help, 0},
@@ -164,6 +167,12 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
          banner + " Get charge density\n" + reading("CHGCAR", "non-spin polarized") + zero_volume, 1},
         {{"-ds", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR", flat}, {"CHGCAR1", fragment}, {"CHGCAR2", fragment}},
          banner + " Get spin density difference\n" + fragments + reading("CHGCAR", "non-spin polarized") + zero_volume, 1},
+        {{"-c", "CHGCAR"}, {{"CHGCAR", many_atoms}},
+         banner + " Get charge density\n Reading CHGCAR, please wait...\n ...CHGCAR version: NEW\n"
+             " ERROR: CHGCAR has 501 atoms; at most 500 are supported\n \n", 1},
+        {{"-c", "CHGCAR"}, {{"CHGCAR", old_layout}, {"POTCAR", many_species}},
+         read_old + " POTCAR existence: OK\n ERROR: CHGCAR has 101 species; at most 100 are supported\n \n", 1},
+        {{"-c", "CHGCAR"}, {{"CHGCAR", old_layout}}, read_old + " ERROR: POTCAR does not exist!\n \n", 1},
     };
     for (const Case& run : runs) expect_run(run);
 }
