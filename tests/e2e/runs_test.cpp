@@ -50,36 +50,31 @@ void expect_run(const Case& run)
     }
 }
 
-// The files of each input of the mode runs, under the names the runs give.
-Files inputs_of(const std::string& name)
-{
-    if (name == "left-handed") return {{"CHGCAR", input("left-handed.chgcar")}};
-    // Two non-spin-polarised fragments of the spin-polarised Fe cell.
-    if (name == "spin-fragments")
-        return {{"CHGCAR", example("spin")}, {"CHGCAR1", input("fe-origin.chgcar")}, {"CHGCAR2", input("fe-centre.chgcar")}};
-    // Three copies of one file: the difference is minus its grid.
-    if (name.ends_with("-copies")) {
-        const std::string full = example(name.substr(0, name.rfind("-copies")));
-        return {{"CHGCAR", full}, {"CHGCAR1", full}, {"CHGCAR2", full}};
-    }
-    Files files;  // a bundled example as it lies (old-layout brings its POTCAR)
-    for (const auto& entry : fs::directory_iterator(fs::path(VOXMILL_EXAMPLES) / name))
-        files[entry.path().filename()] = read_file(entry.path());
-    return files;
-}
-
 TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
 {
-    const std::pair<std::string, std::vector<std::string>> runs[] = {
-        {"nonspin", {"c", "s", "x", "i"}}, {"spin", {"c", "s", "x"}},       {"noncollinear", {"c", "s", "x"}},
-        {"old-layout", {"c", "s", "i"}},   {"left-handed", {"i"}},          {"spin-fragments", {"dc", "ds"}},
-        {"spin-copies", {"dc", "ds"}},     {"noncollinear-copies", {"ds"}},
+    const std::string spin = example("spin"), noncollinear = example("noncollinear");
+    const struct {
+        std::string name;  // of the folder below expected/
+        Files inputs;
+        std::vector<std::string> modes;
+    } runs[] = {
+        {"nonspin", {{"CHGCAR", example("nonspin")}}, {"c", "s", "x", "i"}},
+        {"spin", {{"CHGCAR", spin}}, {"c", "s", "x"}},
+        {"noncollinear", {{"CHGCAR", noncollinear}}, {"c", "s", "x"}},
+        {"old-layout", {{"CHGCAR", example("old-layout")}, {"POTCAR", example("old-layout", "POTCAR")}}, {"c", "s", "i"}},
+        {"left-handed", {{"CHGCAR", input("left-handed.chgcar")}}, {"i"}},
+        // Two non-spin-polarised fragments of the spin-polarised Fe cell.
+        {"spin-fragments", {{"CHGCAR", spin}, {"CHGCAR1", input("fe-origin.chgcar")}, {"CHGCAR2", input("fe-centre.chgcar")}},
+         {"dc", "ds"}},
+        // Three copies of one file: the difference is minus its grid.
+        {"spin-copies", {{"CHGCAR", spin}, {"CHGCAR1", spin}, {"CHGCAR2", spin}}, {"dc", "ds"}},
+        {"noncollinear-copies", {{"CHGCAR", noncollinear}, {"CHGCAR1", noncollinear}, {"CHGCAR2", noncollinear}}, {"ds"}},
     };
-    for (const auto& [name, modes] : runs) {
+    for (const auto& [name, inputs, modes] : runs) {
         for (const std::string& mode : modes) {
             SCOPED_TRACE(name);
             const fs::path expected = data / "expected" / name / mode;
-            Case run{{"-" + mode, "CHGCAR"}, inputs_of(name), read_file(expected / "console.txt"), 0};
+            Case run{{"-" + mode, "CHGCAR"}, inputs, read_file(expected / "console.txt"), 0};
             if (mode[0] == 'd') run.args.insert(run.args.end(), {"CHGCAR1", "CHGCAR2"});
             for (const auto& entry : fs::directory_iterator(expected))
                 if (entry.path().filename() != "console.txt") run.results[entry.path().filename()] = read_file(entry.path());
@@ -87,31 +82,6 @@ TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
         }
     }
 }
-
-const std::string help =
-    " ::: HELP :::\n"
-    " This program is to manipulate CHGCAR file(s) created by VASP calculation(s)\n"
-    " REQUIREMENTS:\n"
-    "  VASP 4.x: POTCAR, PARCHG/CHGCAR file(s) from VASP calculation(s)\n"
-    "  VASP 5.x: PARCHG/CHGCAR file(s) from VASP calculation(s)\n"
-    " USAGE:\n"
-    "  voxmill -h                    : Display program help\n"
-    "  voxmill -x file               : Split charge into up and down\n"
-    "  voxmill -i file               : Get charge density on a plane\n"
-    "  voxmill -s file               : Get spin density\n"
-    "  voxmill -c file               : Get charge density\n"
-    "  voxmill -ds file file1 file2  : Get spin density difference\n"
-    "  voxmill -dc file file1 file2  : Get charge density difference\n"
-    " NOTES:\n"
-    "  For charge/spin difference, the first file is CHGCAR of full system and\n"
-    "  only information of this file is printed out.\n"
-    " EXAMPLES:\n"
-    "  Get spin density from CHGCAR\n"
-    "    voxmill -s CHGCAR                   -> create SPNDEN.xsf & SPNDEN.vasp\n"
-    "  Get charge density difference\n"
-    "    voxmill -dc CHGCAR CHGCAR1 CHGCAR2  -> create CHGDIFF.xsf & CHGDIFF.vasp\n"
-    " PLEASE CONTACT ME IF THERE IS ANY PROBLEM.\n"
-    " \n";
 
 // The frame of a refused run, with its reason on the third line.
 std::string frame(const std::string& reason)
@@ -142,7 +112,7 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
     many_atoms.replace(many_atoms.find("     1     1\n"), 12, "   250   251");
     const Case runs[] = {
         {{}, {}, banner + frame("No input argument(s) found"), 2},
-        {{"-h"}, {}, banner + help, 0},
+        {{"-h"}, {}, read_file(data / "expected/help.txt"), 0},
         {{"-h", "x"}, {}, banner + too_many, 2},
         {{"CHGCAR"}, {}, banner + unsupported, 2},
         {{"-C", "CHGCAR"}, {}, banner + unsupported, 2},
