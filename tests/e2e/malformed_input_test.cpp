@@ -53,18 +53,16 @@ TEST(MalformedInput, NoReadableFile)
 // read for its charge and for its spin density.
 TEST(MalformedInput, FileCutInsideABlock)
 {
+    // Every example has a grid of 3 x 2 x 2 values.
     const std::pair<std::string, int> examples[] = {{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}};
     for (const auto& [name, blocks] : examples) {
         const std::vector<std::string> lines = lines_of(example(name));
-        const std::string grid_line = lines.at(11);
-        int nx = 0, ny = 0, nz = 0;
-        std::istringstream(grid_line) >> nx >> ny >> nz;
         int block = 0;
         for (std::size_t g = 11; g < lines.size(); ++g) {
-            if (lines[g] != grid_line) continue;
-            const std::string what = " while reading density block " + std::to_string(++block) + " (";
+            if (lines[g] != lines[11]) continue;
+            ++block;
             const std::size_t block_start = first_lines(lines, g + 1).size();
-            for (std::size_t cut = g + 1; cut < lines.size() && lines[cut] != grid_line
+            for (std::size_t cut = g + 1; cut < lines.size() && lines[cut] != lines[11]
                                           && lines[cut].find("augmentation") == std::string::npos; ++cut) {
                 const std::string whole_lines = first_lines(lines, cut);
                 for (const std::string& content : {whole_lines, whole_lines + lines[cut].substr(0, lines[cut].size() / 2)}) {
@@ -72,8 +70,8 @@ TEST(MalformedInput, FileCutInsideABlock)
                     std::istringstream words(content.substr(block_start));
                     for (std::string word; words >> word;) ++values;
                     const std::string err = "voxmill: CHGCAR:" + std::to_string(lines_of(content).size())
-                                          + ": unexpected end of file" + what + std::to_string(values) + " of "
-                                          + std::to_string(nx * ny * nz) + " values read)\n";
+                                          + ": unexpected end of file while reading density block " + std::to_string(block)
+                                          + " (" + std::to_string(values) + " of 12 values read)\n";
                     for (const std::string option : {"-c", "-s"}) {
                         SCOPED_TRACE(name + " " + option + ", " + std::to_string(content.size()) + " bytes");
                         ScratchDir dir;

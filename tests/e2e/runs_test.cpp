@@ -29,10 +29,8 @@ const std::string result_names[] = {"CHGDEN.xsf", "CHGDEN.vasp", "SPNDEN.xsf",  
 // that a file not cut to its new length shows; the others must stay as they are.
 void expect_run(const Case& run)
 {
-    std::string call = "voxmill";
-    for (const auto& arg : run.args) call += " [" + arg + "]";
     for (const bool over_earlier : {false, true}) {
-        SCOPED_TRACE(call + (over_earlier ? " over earlier results" : ""));
+        SCOPED_TRACE(::testing::PrintToString(run.args) + (over_earlier ? " over earlier results" : ""));
         ScratchDir dir;
         Files before = run.inputs;
         for (const std::string& name : result_names)

@@ -63,12 +63,10 @@ Files files_in(const fs::path& dir)
 void expect_files(const fs::path& dir, const Files& files)
 {
     const Files found = files_in(dir);
-    const auto names = [](const Files& of) {
-        std::string all;
-        for (const auto& [name, content] : of) all += name + " ";
-        return all;
-    };
-    EXPECT_EQ(names(found), names(files)) << "in " << dir;
+    std::vector<std::string> names, expected;
+    for (const auto& [name, content] : found) names.push_back(name);
+    for (const auto& [name, content] : files) expected.push_back(name);
+    EXPECT_EQ(names, expected) << "in " << dir;
     for (const auto& [name, content] : files) {
         const std::string& held = found.contains(name) ? found.at(name) : content;  // a missing one is reported above
         EXPECT_TRUE(held == content) << name << " holds:\n" << held.substr(0, 2000);

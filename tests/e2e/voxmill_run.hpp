@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 struct RunResult {
     std::string out, err;
-    int status = -1;  // exit status, or -1 when the process did not exit
+    int status = -1;  // the exit status, -1 if it did not exit
     int signal = 0;   // the signal that ended it, if one did
 };
 
@@ -40,23 +40,17 @@ inline RunResult run_voxmill(const std::vector<std::string>& args, const fs::pat
 
 using Files = std::map<std::string, std::string>;  // contents by name
 
-// The entries of `dir`, anything but a regular file with an empty content.
+// The entries of `dir`, all but regular files with an empty content.
 Files files_in(const fs::path& dir);
-
 // Expects `dir` to hold exactly `files`, byte for byte.
 void expect_files(const fs::path& dir, const Files& files);
 
-// A file of a bundled example.
 inline std::string example(const std::string& name, const std::string& file = "CHGCAR")
 {
     return read_file(fs::path(VOXMILL_EXAMPLES) / name / file);
 }
 
 inline const std::string banner =
-    " \n"
-    " V O X M I L L\n"
-    " Version 2.0 32/64-bit Intel Mac\n"
-    " Last modified Nov 04, 2012 19:10 JST\n"
-    " \n";
+    " \n V O X M I L L\n Version 2.0 32/64-bit Intel Mac\n Last modified Nov 04, 2012 19:10 JST\n \n";
 
 }  // namespace voxmill::testing
