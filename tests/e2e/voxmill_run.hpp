@@ -33,11 +33,6 @@ private:
     int pid_ = -1;
 };
 
-inline RunResult run_voxmill(const std::vector<std::string>& args, const fs::path& cwd, unsigned long file_size_limit = 0)
-{
-    return Voxmill(args, cwd, file_size_limit).wait();
-}
-
 using Files = std::map<std::string, std::string>;  // contents by name
 
 // The entries of `dir`, all but regular files with an empty content.
