@@ -27,8 +27,9 @@ struct Case {
     Files results = {};  // written besides the inputs
 };
 
-const std::string result_names[] = {"CHGDEN.xsf", "CHGDEN.vasp", "SPNDEN.xsf",   "SPNDEN.vasp",  "CHGUP.xsf",
-                                    "CHGUP.vasp", "CHGDN.xsf",   "CHGDN.vasp",   "CHGDIFF.xsf",  "CHGDIFF.vasp",
+// The results of every mode.
+const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf",  "SPNDEN.vasp", "CHGUP.xsf",
+                                    "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp",  "CHGDIFF.xsf", "CHGDIFF.vasp",
                                     "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGPLANE"};
 
 // An earlier result of a name the run writes is longer than the new one, so
