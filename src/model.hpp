@@ -55,6 +55,8 @@ class DensityGrid {
 public:
     // Allocates the grid with every value 0; throws std::bad_alloc when the
     // memory cannot be had or its size in bytes does not fit a 64-bit count.
+    // A large grid takes its memory page by page as values are written, so
+    // that a header claiming more values than its file holds costs little.
     explicit DensityGrid(const GridExtents& extents);
 
     const GridExtents& extents() const { return extents_; }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -35,36 +34,6 @@ bool find_grid_line(TextSource& source, const std::string& grid_line)
 }
 
 std::string block_name(int block) { return "density block " + std::to_string(block); }
-
-// Why the file cannot hold the header's grid in `blocks` blocks; empty when it
-// can. Every value takes at least two bytes, a digit and a separator, and the
-// file holds a block for each grid line counted, at least one and at most the
-// four that are read. A free-form repeat ("8000*0.0") could stand for many
-// values in a few bytes, but VASP never writes one; such a file is refused as
-// well, so that a few bytes can never claim gigabytes of memory.
-std::string grid_beyond_file(std::uint64_t bytes, const GridExtents& NGRID, long blocks)
-{
-    const auto [NGX, NGY, NGZ] = NGRID;
-    const std::string grid = "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ);
-    std::uint64_t points = 0;
-    if (__builtin_mul_overflow(static_cast<std::uint64_t>(NGX), static_cast<std::uint64_t>(NGY), &points)
-        || __builtin_mul_overflow(points, static_cast<std::uint64_t>(NGZ), &points))
-        return grid + " has more points than a 64-bit count can hold";
-    const auto kept_blocks = static_cast<std::uint64_t>(std::clamp(blocks, 1L, 4L));
-    if (points <= bytes / 2 / kept_blocks) return {};
-    std::string values = std::to_string(points) + " values";
-    if (kept_blocks > 1) values += " in each of " + std::to_string(kept_blocks) + " blocks";
-    return grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold";
-}
-
-// Ends the header with the count of its grid lines, once the file is known to
-// hold that many blocks of its grid.
-void take_block_count(const TextSource& source, StructureHeader& header, long count)
-{
-    if (const std::string refusal = grid_beyond_file(source.size(), header.NGRID, count); !refusal.empty())
-        fail_at(source.path(), header.grid_line_number, refusal);
-    header.NBLOCKS = static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max()));
-}
 
 // Values are read in pieces of this many where they go through a buffer.
 constexpr std::size_t piece_size = 1 << 16;
@@ -246,14 +215,15 @@ private:
     FileDensities densities_;
 };
 
-// The sure way: the whole file counted first, the header ended, and the
-// blocks read after as the count says.
+int block_count(long count) { return static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max())); }
+
+// The sure way: the whole file counted first, and the blocks read after as
+// the count says.
 FileDensities read_counted_first(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
 {
     source.rewind();
     source.watch(grid_line_text(header.NGRID), text_length);
-    const long count = source.watched_to_end();
-    take_block_count(source, header, count);
+    header.NBLOCKS = block_count(source.watched_to_end());
     source.rewind();
     return BlockReading(source, header.NGRID, keep, with_sums).read(calc_type(header.NBLOCKS));
 }
@@ -262,11 +232,6 @@ FileDensities read_counted_first(TextSource& source, StructureHeader& header, Ke
 
 FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
 {
-    // A grid that even one block could not fit in the file is refused by the
-    // count taken first, before a grid is allocated for it.
-    if (!grid_beyond_file(source.size(), header.NGRID, 1).empty())
-        return read_counted_first(source, header, keep, with_sums);
-
     source.rewind();
     BlockReading reading(source, header.NGRID, keep, with_sums);
     std::optional<FileDensities> densities;
@@ -283,7 +248,7 @@ FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool
         densities.reset();
         return read_counted_first(source, header, keep, with_sums);
     }
-    take_block_count(source, header, count);
+    header.NBLOCKS = block_count(count);
     if (failure) std::rethrow_exception(failure);
     return std::move(*densities);
 }

@@ -25,9 +25,9 @@ struct FileDensities {
 // block. What the spin holds follows from the count: zeros for one block,
 // block 2 for two, and for any other count the length of the magnetisation
 // vector, sqrt((m1 m1 + m2 m2) + m3 m3) of blocks 2 to 4. Every block that is
-// read is checked, whether it is kept or not. A grid that the file cannot
-// hold, at two bytes a value in each block counted, is refused before a grid
-// is allocated for it.
+// read is checked, whether it is kept or not. A grid takes memory only as its
+// values are read (see DensityGrid), so a header that claims more values than
+// the file holds ends at the end of the file, not in an allocation.
 FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums);
 
 }  // namespace voxmill

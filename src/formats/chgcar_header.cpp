@@ -1,6 +1,7 @@
 #include "formats/chgcar_header.hpp"
 
 #include <algorithm>
+#include <limits>
 
 #include "system/failure.hpp"
 #include "text/blank_padding.hpp"
@@ -73,10 +74,15 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
     next_text_line(source, "the line before the grid dimensions");
     FreeFormRead grid(source);
     for (int& extent : header.NGRID) grid.integer(extent, "the grid dimensions");
+    const auto [NGX, NGY, NGZ] = header.NGRID;
     if (std::ranges::any_of(header.NGRID, [](int extent) { return extent < 1; }))
         fail_at(source.path(), source.line(),
-                "expected grid dimensions of at least 1, found " + std::to_string(header.NGRID[0]) + " "
-                    + std::to_string(header.NGRID[1]) + " " + std::to_string(header.NGRID[2]));
+                "expected grid dimensions of at least 1, found " + std::to_string(NGX) + " " + std::to_string(NGY)
+                    + " " + std::to_string(NGZ));
+    if (point_count(header.NGRID) == std::numeric_limits<std::size_t>::max())
+        fail_at(source.path(), source.line(),
+                "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ)
+                    + " has more points than a 64-bit count can hold");
 }
 
 }  // namespace

@@ -142,6 +142,8 @@ bool TextSource::next_record(std::string_view& record)
         length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
         taken = length + 1;
         if (length > 0 && start[length - 1] == '\r') --length;
+    } else if (reach == unread && length > 0 && start[length - 1] == '\r') {
+        --length;  // the last record of a file from Windows whose last line has no LF
     }
     if (length > max_record_length) fail_at(path_, line_ + 1, "line is longer than 16 MiB");
     begin_ += taken;

@@ -1,8 +1,8 @@
 // A text file read record by record, with the number of the line each record
 // came from. A record ending in CR LF reads like one ending in LF; the last
-// record needs no line end. The file is read through a memory map, so that its
-// text is neither copied nor held twice; the pages already read leave the
-// process's resident memory as it goes on.
+// record needs no line end, and may end in a CR alone. The file is read
+// through a memory map, so that its text is neither copied nor held twice;
+// the pages already read leave the process's resident memory as it goes on.
 #pragma once
 
 #include <cstddef>
