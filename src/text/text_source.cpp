@@ -146,6 +146,7 @@ bool TextSource::next_record(std::string_view& record)
         --length;  // the last record of a file from Windows whose last line has no LF
     }
     if (length > max_record_length) fail_at(path_, line_ + 1, "line is longer than 16 MiB");
+    last_begin_ = begin_;
     begin_ += taken;
     ++line_;
     if (begin_ - released_ > release_step) release_before(static_cast<std::size_t>(start - text_));
@@ -173,6 +174,12 @@ void TextSource::skip_records(std::size_t bytes, long records)
     begin_ += bytes;
     line_ += records;
     if (begin_ - released_ > release_step) release_before(begin_);
+}
+
+void TextSource::step_back()
+{
+    begin_ = last_begin_;
+    --line_;
 }
 
 void TextSource::rewind()

@@ -33,6 +33,10 @@ public:
     // Failure, and stays unread: reading on fails on it again.
     bool next_record(std::string_view& record);
 
+    // Puts the record last returned back, to be returned again by the next
+    // call; once, and not while a text is watched.
+    void step_back();
+
     // The line number of the record last returned (0 before the first).
     long line() const { return line_; }
 
@@ -71,6 +75,7 @@ private:
     const char* text_ = nullptr;  // the whole file, mapped read-only, or given_text_
     std::size_t size_ = 0;
     std::size_t begin_ = 0;     // first unread byte
+    std::size_t last_begin_ = 0;  // where the record last returned starts
     std::size_t released_ = 0;  // the pages before it are released
     int guard_slot_ = -1;
     long line_ = 0;
