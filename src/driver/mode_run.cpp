@@ -65,6 +65,8 @@ FileDensities read_file(const std::string& name, StructureHeader& header, Keep k
     // The count of the blocks is reported before a failure of one of them.
     try {
         FileDensities densities = idata(source, header, keep, with_sums);
+        if (header.snapshots > 1)
+            console::note(name + " holds " + std::to_string(header.snapshots) + " snapshots; the last one is read");
         print_calc_type(header.NBLOCKS);
         return densities;
     } catch (...) {

@@ -155,7 +155,6 @@ void read_atoms(TextSource& source, StructureHeader& header)
     read_atom_counts(source, header);
     read_positions(source, header);
     read_grid_dimensions(source, header);
-    header.grid_line_number = source.line();
 }
 
 std::vector<std::string> specchg(std::string_view species_line)
