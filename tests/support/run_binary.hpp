@@ -1,4 +1,5 @@
-// Runs the built voxmill binary the way a user does and captures what it shows.
+// Scratch folders and whole files for the tests. The runs of the built binary
+// itself are in tests/e2e/voxmill_run.hpp.
 #pragma once
 
 #include <filesystem>
@@ -6,23 +7,6 @@
 #include <vector>
 
 namespace voxmill::testing {
-
-struct RunResult {
-    std::string out;  // standard output
-    std::string err;  // standard error
-    int status = -1;  // exit status, or -1 when the process did not exit normally
-    int signal = 0;   // the signal that ended the process, if one did
-};
-
-struct RunOptions {
-    // A file-size limit in bytes (RLIMIT_FSIZE, as "ulimit -f" sets), or 0 for none.
-    // SIGXFSZ keeps its default action, as a shell leaves it.
-    unsigned long file_size_limit = 0;
-};
-
-// Runs voxmill with `args` in the directory `cwd`.
-RunResult run_voxmill(const std::vector<std::string>& args, const std::filesystem::path& cwd = ".",
-                      const RunOptions& options = {});
 
 // A fresh empty directory below the system's temporary folder, removed when the object goes.
 class ScratchDir {
@@ -42,34 +26,10 @@ private:
     std::filesystem::path path_;
 };
 
-// A voxmill process running in the background, for tests that signal it.
-// Reaped, killed first if need be, when the object goes.
-class VoxmillProcess {
-public:
-    VoxmillProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                   const RunOptions& options = {});
-    ~VoxmillProcess();  // not copied, as its ScratchDir is not
-
-    // Sends `signal` to the process.
-    void send(int signal) const;
-    // Waits for the end of the process and returns what it showed.
-    RunResult wait();
-
-private:
-    ScratchDir capture_;  // receives the standard output and error
-    int pid_ = -1;
-};
-
 // The whole content of a file.
 std::string read_file(const std::filesystem::path& path);
 
 // The lines of a text, without their line ends; a last line need not have one.
 std::vector<std::string> lines_of(const std::string& text);
-
-// The path of a bundled example file, relative to the examples folder.
-std::filesystem::path example(const std::string& relative);
-
-// Replaces the seconds of the CPU time line with "#.###" so that outputs compare.
-std::string mask_cpu_time(std::string console);
 
 }  // namespace voxmill::testing

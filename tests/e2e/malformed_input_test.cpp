@@ -1,0 +1,163 @@
+// Malformed inputs, most made here from the bundled examples. Each run must end
+// with exit status 1 and its message (file, line, what was wrong) and leave the
+// folder as it was: never a crash, a hang, a result or a silent success.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <random>
+#include <sstream>
+
+#include "voxmill_run.hpp"
+
+namespace voxmill::testing {
+namespace {
+
+RunResult expect_failure(const fs::path& dir, const std::vector<std::string>& args, const std::string& err)
+{
+    const Files before = files_in(dir);
+    const RunResult result = Voxmill(args, dir).wait();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, err);
+    expect_files(dir, before);
+    return result;
+}
+
+// The first `count` lines of `lines`, each with its line end.
+std::string first_lines(const std::vector<std::string>& lines, std::size_t count)
+{
+    std::string text;
+    for (std::size_t n = 0; n < count; ++n) text += lines[n] + "\n";
+    return text;
+}
+
+TEST(MalformedInput, NoReadableFile)
+{
+    ScratchDir dir;
+    dir.write("empty", "");
+    fs::create_directory(dir.path() / "directory");
+    fs::create_symlink("loop", dir.path() / "loop");
+    fs::create_symlink("nowhere", dir.path() / "dangling");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {"empty", "empty: the file is empty"}, {"directory", "cannot read directory: Is a directory"},
+        {"loop", "cannot read loop: Too many levels of symbolic links"},
+        {"fifo", "cannot read fifo: not a regular file"}};
+    for (const auto& [file, message] : cases) expect_failure(dir.path(), {"-c", file}, "voxmill: " + message + "\n");
+    EXPECT_EQ(expect_failure(dir.path(), {"-c", "dangling"}, "").out,
+              banner + " Get charge density\n ERROR: dangling does not exist!\n \n");
+}
+
+// Each example cut inside each of its blocks of 3 x 2 x 2 values on three lines:
+// after the grid line, after each line of values but the last and in the middle
+// of each line of values; each cut file read for its charge and its spin density.
+TEST(MalformedInput, FileCutInsideABlock)
+{
+    const std::pair<std::string, int> examples[] = {{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}};
+    for (const auto& [name, blocks] : examples) {
+        const std::vector<std::string> lines = lines_of(example(name));
+        int block = 0;
+        for (std::size_t g = 11; g < lines.size(); ++g) {
+            if (lines[g] != lines[11]) continue;
+            const std::string what = ": unexpected end of file while reading density block " + std::to_string(++block);
+            for (std::size_t cut = g + 1; cut <= g + 3; ++cut) {
+                const std::string whole = first_lines(lines, cut), half = lines[cut].substr(0, lines[cut].size() / 2);
+                for (const std::string& content : {whole, whole + half}) {
+                    std::istringstream words(content.substr(first_lines(lines, g + 1).size()));
+                    std::size_t values = 0;
+                    for (std::string word; words >> word;) ++values;
+                    const std::string err = "voxmill: CHGCAR:" + std::to_string(lines_of(content).size()) + what + " ("
+                                          + std::to_string(values) + " of 12 values read)\n";
+                    for (const std::string option : {"-c", "-s"}) {
+                        SCOPED_TRACE(name + " " + option + ", " + std::to_string(content.size()) + " bytes");
+                        ScratchDir dir;
+                        dir.write("CHGCAR", content);
+                        expect_failure(dir.path(), {option, "CHGCAR"}, err);
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(block, blocks) << name;
+    }
+}
+
+// Each case breaks one step of the reading in its own way; cases that would
+// reach the same check with the same message are left out.
+TEST(MalformedInput, EachEndsWithItsMessage)
+{
+    const std::string nonspin = example("nonspin"), old_layout = example("old-layout");
+    const std::vector<std::string> lines = lines_of(nonspin);
+    const auto with_line = [&](std::size_t number, const std::string& text) {
+        std::vector<std::string> changed = lines;
+        changed.at(number - 1) = text;
+        return first_lines(changed, changed.size());
+    };
+    const std::string eof = "unexpected end of file, expected ";
+    std::mt19937 random(6);  // the standard fixes its output, so the garbage is the same everywhere
+    std::string garbage(4096, '\0');
+    for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
+    const std::string far = with_line(12, " 4000 4000 4000");
+    // Each block of a spin-polarised file needs room of its own.
+    std::string spin = example("spin");
+    for (std::size_t at; (at = spin.find("    3    2    2\n")) != std::string::npos;)
+        spin.replace(at, 15, "  100  100   10");
+    const struct {
+        std::string chgcar, message;  // the message after "voxmill: CHGCAR:"
+        std::string potcar = {};
+    } cases[] = {
+        // Cut in the structure part, at each step that reads a line of its own.
+        {first_lines(lines, 1), "1: " + eof + "the lines of the cell"},
+        {first_lines(lines, 5), "5: " + eof + "the species names or atom counts on line 6"},
+        {first_lines(lines, 6), "6: " + eof + "the number of atoms of species 1"},
+        {first_lines(lines, 7), "7: " + eof + "the coordinate mode"},
+        {first_lines(lines, 8), "8: " + eof + "the position of atom 1"},
+        {first_lines(lines, 10), "10: " + eof + "the line before the grid dimensions"},
+        {first_lines(lines, 11), "11: " + eof + "the grid dimensions"},
+        // The old layout has its counts on line 6 and its species from POTCAR.
+        {first_lines(lines_of(old_layout), 6), "6: " + eof + "the coordinate mode", example("old-layout", "POTCAR")},
+        // No number where one belongs; NaN and infinity are no numbers either.
+        {with_line(2, "   NaN"), "2: expected the scaling factor, found \"NaN\""},
+        {with_line(4, " 0.0 Infinity 0.0"), "4: expected lattice vector 2, found \"Infinity\""},
+        {with_line(10, "  0.5 -inf 0.5"), "10: expected the position of atom 2, found \"-inf\""},
+        {with_line(12, "    3    x    2"), "12: expected the grid dimensions, found \"x\""},
+        {with_line(13, " nan"), "13: expected a real number, found \"nan\""},
+        {with_line(15, " 0.11000000000E+02 -.7600E"), "15: expected a real number, found \"-.7600E\""},
+        {with_line(13, " 0.1E+999"), "13: expected a real number, found \"0.1E+999\" (out of range)"},
+        // Bytes of no text are shown escaped.
+        {with_line(14, std::string(" 0.625\0\0\0\0E+01", 14)),
+         "14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
+        {first_lines(lines, 12) + "\xff\xfe\x80\n", "13: expected a real number, found \"\\xff\\xfe\\x80\""},
+        // The title takes any bytes; the scaling factor is the first value read.
+        {garbage, "2: expected the scaling factor, found "
+                  "\"CU\\x8b\\x81R\\xa3\\x96){i\\x18\\xb0*\\xc3\\x87$K\\xb8!\\xccrD\\xa1\\x0f\\xc5\""},
+        // Lines of several megabytes; the blocks are counted to the end of the
+        // file before a broken block is reported.
+        {std::string(17 << 20, 'x') + "\n" + nonspin, "1: line is longer than 16 MiB"},
+        {with_line(13, " x") + std::string(17 << 20, 'x') + "\n",
+         std::to_string(lines.size() + 1) + ": line is longer than 16 MiB"},
+        {with_line(2, std::string(5'000'000, '5')),
+         "2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
+        // Atom counts and grid dimensions out of bounds.
+        {with_line(7, "  1 99999999999"),
+         "7: expected the number of atoms of species 2, found \"99999999999\" (out of range)"},
+        {with_line(7, "     2"), "8: expected the number of atoms of species 2, found \"Direct\""},
+        {with_line(12, "    3    0    2"), "12: expected grid dimensions of at least 1, found 3 0 2"},
+        {with_line(12, "   -3    2    2"), "12: expected grid dimensions of at least 1, found -3 2 2"},
+        {with_line(12, " 2100000000 2100000000 2100000000"),
+         "12: grid 2100000000 x 2100000000 x 2100000000 has more points than a 64-bit count can hold"},
+        {far, "12: grid 4000 x 4000 x 4000 needs 64000000000 values, more than the file's " + std::to_string(far.size())
+                  + " bytes can hold"},
+        {spin, "12: grid 100 x 100 x 10 needs 100000 values in each of 2 blocks, more than the file's "
+                   + std::to_string(spin.size()) + " bytes can hold"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.substr(0, 100));
+        ScratchDir dir;
+        dir.write("CHGCAR", c.chgcar);
+        if (!c.potcar.empty()) dir.write("POTCAR", c.potcar);
+        expect_failure(dir.path(), {"-c", "CHGCAR"}, "voxmill: CHGCAR:" + c.message + "\n");
+    }
+}
+
+}  // namespace
+}  // namespace voxmill::testing

@@ -1,0 +1,171 @@
+// Whole runs of the binary: every mode on the bundled examples and the inputs
+// under inputs/, and every refused run. All a run prints is compared byte for
+// byte (the CPU time masked), and so is every file it leaves, each run once in
+// an empty folder and once over earlier results of every name.
+#include <gtest/gtest.h>
+
+#include "voxmill_run.hpp"
+
+namespace voxmill::testing {
+namespace {
+
+const fs::path data = VOXMILL_TEST_DATA;
+
+std::string input(const std::string& name) { return read_file(data / "inputs" / name); }
+
+// A full system and two fragments under the names of the help's example.
+Files three(const std::string& full, const std::string& fragment1, const std::string& fragment2)
+{
+    return {{"CHGCAR", full}, {"CHGCAR1", fragment1}, {"CHGCAR2", fragment2}};
+}
+
+struct Case {
+    std::vector<std::string> args;
+    Files inputs;
+    std::string out;  // standard output, the seconds of the CPU time as "#.###"
+    int status;
+    Files results = {};  // written besides the inputs
+};
+
+// The results of every mode.
+const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf",  "SPNDEN.vasp", "CHGUP.xsf",
+                                    "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp",  "CHGDIFF.xsf", "CHGDIFF.vasp",
+                                    "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGPLANE"};
+
+// An earlier result of a name the run writes is longer than the new one, so
+// that a file not cut to its new length shows; the others must stay as they are.
+void expect_run(const Case& run)
+{
+    for (const bool over_earlier : {false, true}) {
+        SCOPED_TRACE(::testing::PrintToString(run.args) + (over_earlier ? " over earlier results" : ""));
+        ScratchDir dir;
+        Files before = run.inputs;
+        if (over_earlier)
+            for (const std::string& name : result_names)
+                before[name] = run.results.contains(name) ? run.results.at(name) + "and more\n" : "earlier\n";
+        for (const auto& [name, content] : before) dir.write(name, content);
+        RunResult result = Voxmill(run.args, dir.path()).wait();
+        if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos)
+            result.out.replace(at + 15, 8, "   #.###");
+        EXPECT_EQ(result.out, run.out);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.status, run.status);
+        Files after = run.results;
+        after.merge(before);
+        expect_files(dir.path(), after);
+    }
+}
+
+TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
+{
+    const std::string spin = example("spin"), noncollinear = example("noncollinear");
+    const struct {
+        std::string name;  // of the folder below expected/
+        Files inputs;
+        std::vector<std::string> modes;
+    } runs[] = {
+        {"nonspin", {{"CHGCAR", example("nonspin")}}, {"c", "s", "x", "i"}},
+        {"spin", {{"CHGCAR", spin}}, {"c", "s", "x"}},
+        {"noncollinear", {{"CHGCAR", noncollinear}}, {"c", "s", "x"}},
+        {"old-layout", {{"CHGCAR", example("old-layout")}, {"POTCAR", example("old-layout", "POTCAR")}},
+         {"c", "s", "i"}},
+        {"left-handed", {{"CHGCAR", input("left-handed.chgcar")}}, {"i"}},
+        // Two non-spin-polarised fragments of the spin-polarised Fe cell.
+        {"spin-fragments", three(spin, input("fe-origin.chgcar"), input("fe-centre.chgcar")), {"dc", "ds"}},
+        // Three copies of one file: the difference is minus its grid.
+        {"spin-copies", three(spin, spin, spin), {"dc", "ds"}},
+        {"noncollinear-copies", three(noncollinear, noncollinear, noncollinear), {"ds"}},
+    };
+    for (const auto& [name, inputs, modes] : runs) {
+        for (const std::string& mode : modes) {
+            SCOPED_TRACE(name);
+            const fs::path expected = data / "expected" / name / mode;
+            Case run{{"-" + mode, "CHGCAR"}, inputs, read_file(expected / "console.txt"), 0};
+            if (mode[0] == 'd') run.args.insert(run.args.end(), {"CHGCAR1", "CHGCAR2"});
+            for (const auto& entry : fs::directory_iterator(expected))
+                if (entry.path().filename() != "console.txt")
+                    run.results[entry.path().filename()] = read_file(entry.path());
+            expect_run(run);
+            // Each .vasp result is a charge density file in the new layout that reads back as itself.
+            for (const auto& [file, content] : run.results) {
+                if (!file.ends_with(".vasp")) continue;
+                SCOPED_TRACE(file + " read back");
+                ScratchDir dir;
+                dir.write("result.vasp", content);
+                const RunResult result = Voxmill({"-c", "result.vasp"}, dir.path()).wait();
+                EXPECT_EQ(result.status, 0);
+                EXPECT_NE(result.out.find(" ...result.vasp version: NEW\n ...Calculation type: non-spin polarized\n"),
+                          std::string::npos);
+                EXPECT_EQ(dir.read("CHGDEN.vasp"), content);
+            }
+        }
+    }
+}
+
+// The help, and every refusal: of the command line, of inputs that do not fit
+// together, of structures beyond the limits and of a cell of zero volume.
+TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
+{
+    const auto frame = [](const std::string& reason) {
+        return " ::: ERROR :::\n Nothing has been done!\n " + reason + "\n Please use -h option for more information\n"
+               " \n";
+    };
+    // The reader's lines for a file in the new layout.
+    const auto reading = [](const std::string& name, const std::string& calculation) {
+        return " Reading " + name + ", please wait...\n ..." + name + " version: NEW\n ...Calculation type: "
+             + calculation + "\n";
+    };
+    const std::string unsupported = banner + frame("Input argument not supported"),
+                      no_files = banner + frame("No input file(s) specified"),
+                      too_many = banner + frame("Too many input information");
+    const std::vector<std::string> c{"-c", "CHGCAR"}, dc{"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"},
+        ds{"-ds", "CHGCAR", "CHGCAR1", "CHGCAR2"};
+    const std::string spin = example("spin"), fragment = input("fe-origin.chgcar"), coarse = input("small-grid.chgcar"),
+                      flat = input("flat-cell.chgcar"), old_layout = example("old-layout");
+    std::string many_species, many_atoms = example("nonspin");
+    for (int m = 0; m < 101; ++m) many_species += "   TITEL  = PAW_PBE X 01Jan2000\n";
+    many_atoms.replace(many_atoms.find("     1     1\n"), 12, "   250   251");
+    // What each mode shows before it refuses.
+    const std::string fragments = reading("CHGCAR1", "non-spin polarized") + reading("CHGCAR2", "non-spin polarized");
+    const std::string get_c = banner + " Get charge density\n",
+                      opened = " Reading CHGCAR, please wait...\n ...CHGCAR version: ";
+    const std::string get_dc = banner + " Get charge density difference\n" + fragments,
+                      get_ds = banner + " Get spin density difference\n" + fragments;
+    const std::string differ = reading("CHGCAR", "spin polarized") + frame("Grid dimensions of input files differ");
+    const std::string zero_volume =
+        reading("CHGCAR", "non-spin polarized") + " ERROR: CHGCAR has a cell of zero volume\n \n";
+    const Case runs[] = {
+        {{}, {}, banner + frame("No input argument(s) found"), 2},
+        {{"-h"}, {}, read_file(data / "expected/help.txt"), 0},
+        {{"-h", "x"}, {}, too_many, 2},
+        {{"CHGCAR"}, {}, unsupported, 2},
+        {{"-C", "CHGCAR"}, {}, unsupported, 2},
+        {{"--c", "CHGCAR"}, {}, unsupported, 2},
+        {{"-h-and-more-than-twenty-characters"}, {}, unsupported, 2},
+        // The option is cut at 20 characters, its trailing blanks dropped.
+        {{"-c" + std::string(18, ' ') + "ignored", "missing", "extra"}, {}, too_many, 2},
+        {{"-c"}, {}, no_files, 2},
+        {{"-c", "A", "B"}, {}, too_many, 2},
+        {{"-ds", "A", "B"}, {}, no_files, 2},
+        {{"-dc", "A", "B", "C", "D"}, {}, too_many, 2},
+        {dc, three(spin, fragment, coarse), get_dc + differ, 1},
+        {ds, three(spin, coarse, fragment), get_ds + differ, 1},
+        // The full system is read last, so both fragments are read before it is missed.
+        {dc, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}}, get_dc + " ERROR: CHGCAR does not exist!\n \n", 1},
+        // Densities per zero volume would be undefined: refused after reading
+        // a single file or the full system of a difference alike.
+        {c, {{"CHGCAR", flat}}, get_c + zero_volume, 1},
+        {ds, three(flat, fragment, fragment), get_ds + zero_volume, 1},
+        // Structures beyond the limits, and an old layout without its POTCAR.
+        {c, {{"CHGCAR", many_atoms}},
+         get_c + opened + "NEW\n ERROR: CHGCAR has 501 atoms; at most 500 are supported\n \n", 1},
+        {c, {{"CHGCAR", old_layout}, {"POTCAR", many_species}},
+         get_c + opened + "OLD\n POTCAR existence: OK\n ERROR: CHGCAR has 101 species; at most 100 are supported\n \n",
+         1},
+        {c, {{"CHGCAR", old_layout}}, get_c + opened + "OLD\n ERROR: POTCAR does not exist!\n \n", 1},
+    };
+    for (const Case& run : runs) expect_run(run);
+}
+
+}  // namespace
+}  // namespace voxmill::testing
