@@ -115,6 +115,13 @@ void OutputFile::close()
     // is no reason to try again or to give up.
     if (::close(fd) != 0 && errno != EINTR)
         fail_writing(path_);
+    // A directory of the final name would refuse the rename only when the
+    // run's results are committed, after earlier ones were.
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        errno = EISDIR;
+        fail_writing(path_);
+    }
 }
 
 void OutputFile::commit()
