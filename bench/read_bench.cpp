@@ -84,18 +84,4 @@ void read_records(benchmark::State& state)
 }
 BENCHMARK(read_records)->Unit(benchmark::kMillisecond);
 
-// The scan that counts the density blocks by their grid lines, over a file
-// that holds none: every byte of it is looked at.
-void count_grid_lines(benchmark::State& state)
-{
-    const BlockFile& file = block_file();
-    for (auto _ : state) {
-        voxmill::TextSource source(file.path());
-        source.watch("  256  256  256", 80);
-        benchmark::DoNotOptimize(source.watched_to_end());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
-}
-BENCHMARK(count_grid_lines)->Unit(benchmark::kMillisecond);
-
 }  // namespace

@@ -27,6 +27,22 @@ std::string grid_line_text(const GridExtents& NGRID)
     return text;
 }
 
+bool is_grid_line(std::string_view record, const GridExtents& NGRID)
+{
+    const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
+    const char* p = record.data();
+    const char* const end = p + record.size();
+    for (const int extent : NGRID) {
+        while (p != end && is_blank(*p)) ++p;
+        const char* const digits = p;
+        long value = 0;
+        for (; p != end && *p >= '0' && *p <= '9' && p - digits < 10; ++p) value = value * 10 + (*p - '0');
+        if (p == digits || value != extent || (p != end && !is_blank(*p))) return false;
+    }
+    while (p != end && is_blank(*p)) ++p;
+    return p == end;
+}
+
 std::size_t point_count(const GridExtents& extents)
 {
     std::size_t count = 1;

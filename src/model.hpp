@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace voxmill {
@@ -31,8 +32,8 @@ struct StructureHeader {
     std::vector<Vector3> COORD;    // NATOMS positions as written, taken as fractional
     GridExtents NGRID{};           // NGX, NGY, NGZ
     int VERSION = 0;               // 1: species line in the file; 0: species from POTCAR
-    int NBLOCKS = 0;               // lines holding the grid line text
-    long grid_line_number = 0;     // the line of NGRID in the file, for messages
+    int NBLOCKS = 0;               // grid lines of the snapshot read, the first included
+    int snapshots = 1;             // structure parts in the file, each with its blocks
 };
 
 // What the density blocks of a file mean, by how many there are.
@@ -41,9 +42,15 @@ enum class CalcType { NonSpinPolarized, SpinPolarized, NonCollinear, Unrecognise
 // The calculation type of a file with `count` density blocks.
 CalcType calc_type(long count);
 
-// The grid line text: NGRID as three right-justified fields of 5 columns, the
-// text that stands before every density block, without trailing blanks.
+// The grid line as VASP writes it before every density block: NGRID as three
+// right-justified fields of 5 columns.
 std::string grid_line_text(const GridExtents& NGRID);
+
+// Whether `record` is a grid line of NGRID as any writer writes it: exactly
+// three integers, with blanks or tabs around them, equal to NGX, NGY and NGZ
+// ("   28   28  162", "  28  28  162", "   28   28   162 "). A line of
+// density values holds reals and cannot be one.
+bool is_grid_line(std::string_view record, const GridExtents& NGRID);
 
 // The number of points of a grid, 0 for extents below 1, the largest size_t
 // when the count does not fit one.
@@ -55,6 +62,8 @@ class DensityGrid {
 public:
     // Allocates the grid with every value 0; throws std::bad_alloc when the
     // memory cannot be had or its size in bytes does not fit a 64-bit count.
+    // A large grid takes its memory page by page as values are written, so
+    // that a header claiming more values than its file holds costs little.
     explicit DensityGrid(const GridExtents& extents);
 
     const GridExtents& extents() const { return extents_; }

@@ -1,10 +1,11 @@
 #include "driver/mode_run.hpp"
 
+#include <deque>
+
 #include "driver/console_texts.hpp"
-#include "formats/chgcar_header.hpp"
+#include "driver/reading.hpp"
 #include "formats/chgcar_writer.hpp"
 #include "formats/chgplane_writer.hpp"
-#include "formats/potcar.hpp"
 #include "formats/report.hpp"
 #include "formats/xsf_writer.hpp"
 #include "ops/difference.hpp"
@@ -12,57 +13,11 @@
 #include "ops/spin_split.hpp"
 #include "system/cpu_time.hpp"
 #include "system/failure.hpp"
-#include "system/files.hpp"
-#include "text/blank_padding.hpp"
 #include "text/console.hpp"
 
 namespace voxmill {
 
 namespace {
-
-// A file argument as an 80-character name whose trailing blanks are no part of it.
-std::string file_name(std::string_view argument)
-{
-    return std::string(without_trailing_blanks(argument.substr(0, text_length)));
-}
-
-void print_calc_type(int NBLOCKS)
-{
-    switch (calc_type(NBLOCKS)) {
-    case CalcType::NonSpinPolarized: console::line("...Calculation type: non-spin polarized"); break;
-    case CalcType::SpinPolarized: console::line("...Calculation type: spin polarized"); break;
-    case CalcType::NonCollinear: console::line("...Calculation type: non-collinear"); break;
-    case CalcType::Unrecognised: break;
-    }
-}
-
-// Reads the file `name`: its structure part into `header`, and of its blocks
-// the grids of `keep`, with the sums of the report if asked for; prints what
-// it finds on the way.
-FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums)
-{
-    require_existence(name);
-    TextSource source(name);
-    console::line("Reading " + name + ", please wait...");
-    header.VERSION = read_layout(source);
-    read_cell(source, header);
-    console::line("..." + name + " version: " + (header.VERSION == 1 ? "NEW" : "OLD"));
-    if (header.VERSION == 0) {
-        require_existence("POTCAR");
-        console::line("POTCAR existence: OK");
-        header.SPECS = specpot("POTCAR");
-    }
-    read_atoms(source, header);
-    // The count of the blocks is reported before a failure of one of them.
-    try {
-        FileDensities densities = idata(source, header, keep, with_sums);
-        print_calc_type(header.NBLOCKS);
-        return densities;
-    } catch (...) {
-        print_calc_type(header.NBLOCKS);
-        throw;
-    }
-}
 
 DensityGrid& grid_of(FileDensities& densities, Keep grid) { return grid == Keep::Spin ? *densities.SPN : *densities.CHG; }
 
@@ -70,30 +25,41 @@ DensityGrid& grid_of(FileDensities& densities, Keep grid) { return grid == Keep:
 DensityGrid read_fragment(std::string_view argument, Keep keep)
 {
     StructureHeader header;
-    FileDensities fragment = read_file(file_name(argument), header, keep, false);
+    FileDensities fragment = read_file(std::string(argument), header, keep, false);
     return std::move(grid_of(fragment, keep));
 }
 
-void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
-{
-    const std::string base(base_name);
-    console::line("Writing to XCrySDen file, please wait...");
-    OutputFile xsf(base + ".xsf");
-    ixcrysden(xsf, header, grid);
-    xsf.commit();
-    console::line("Writing to VASPVIEW file, please wait...");
-    OutputFile vasp(base + ".vasp");
-    ivaspview(vasp, header, grid);
-    vasp.commit();
-}
+// The result files of a run: each written whole and closed as it comes, and
+// all renamed to their names only once every one is complete.
+class Results {
+public:
+    void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
+    {
+        const std::string base(base_name);
+        console::line("Writing to XCrySDen file, please wait...");
+        ixcrysden(files_.emplace_back(base + ".xsf"), header, grid);
+        files_.back().close();
+        console::line("Writing to VASPVIEW file, please wait...");
+        ivaspview(files_.emplace_back(base + ".vasp"), header, grid);
+        files_.back().close();
+    }
 
-void write_profile(const std::vector<PlaneMean>& profile)
-{
-    OutputFile file("CHGPLANE");
-    console::line("Writing to CHGPLANE file, please wait...");
-    write_chgplane(file, profile);
-    file.commit();
-}
+    void write_profile(const std::vector<PlaneMean>& profile)
+    {
+        OutputFile& file = files_.emplace_back("CHGPLANE");
+        console::line("Writing to CHGPLANE file, please wait...");
+        write_chgplane(file, profile);
+        file.close();
+    }
+
+    void commit()
+    {
+        for (OutputFile& file : files_) file.commit();
+    }
+
+private:
+    std::deque<OutputFile> files_;
+};
 
 // Read, report, compute, write. The grids live inside this call, so they are
 // released before the run's CPU time is taken.
@@ -103,7 +69,7 @@ void run_on_files(const Mode& mode, std::span<const std::string> args)
     std::vector<DensityGrid> fragments;
     for (std::size_t n = 2; n < args.size(); ++n) fragments.push_back(read_fragment(args[n], mode.keep));
     StructureHeader header;
-    const std::string name = file_name(args[1]);
+    const std::string& name = args[1];
     FileDensities main = read_file(name, header, mode.keep, true);
     // Densities per zero volume would be undefined.
     if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
@@ -112,14 +78,16 @@ void run_on_files(const Mode& mode, std::span<const std::string> args)
 
     console::write(iinfo(header, main.sums));
 
+    Results results;
     switch (mode.mode) {
-    case RunMode::PlaneDensity: return write_profile(plane_means(header, *main.CHG));
+    case RunMode::PlaneDensity: results.write_profile(plane_means(header, *main.CHG)); break;
     case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
     case RunMode::ChargeDifference:
     case RunMode::SpinDifference: subtract_fragments(grid_of(main, mode.keep), fragments[0], fragments[1]); break;
     default: break;
     }
-    for (const Result& result : mode.results) write_grid(result.base_name, header, grid_of(main, result.grid));
+    for (const Result& result : mode.results) results.write_grid(result.base_name, header, grid_of(main, result.grid));
+    results.commit();
 }
 
 }  // namespace

@@ -11,15 +11,6 @@
 
 namespace voxmill {
 
-namespace {
-
-void report_on_stderr(std::string_view message)
-{
-    std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(message.size()), message.data());
-}
-
-}  // namespace
-
 int run(std::span<const std::string> args)
 {
     console::write(texts::banner());
@@ -39,7 +30,7 @@ int run(std::span<const std::string> args)
         return exit_success;
     } catch (const Failure& failure) {
         switch (failure.shown()) {
-        case Shown::on_stderr: report_on_stderr(failure.what()); break;
+        case Shown::on_stderr: console::note(failure.what()); break;
         case Shown::as_error:
             console::line(std::string("ERROR: ") + failure.what());
             console::empty_line();

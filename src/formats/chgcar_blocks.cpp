@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <vector>
 
+#include "formats/chgcar_header.hpp"
 #include "system/failure.hpp"
 #include "text/blank_padding.hpp"
 #include "text/free_form_reader.hpp"
@@ -16,55 +15,7 @@ namespace voxmill {
 
 namespace {
 
-// The blocks that are read for a calculation type: any count but 1 and 2 is
-// read as four.
-int blocks_read(CalcType type)
-{
-    return type == CalcType::NonSpinPolarized ? 1 : type == CalcType::SpinPolarized ? 2 : 4;
-}
-
-// A block starts after a line whose first 40 columns are the grid line text
-// followed by blanks only; whatever stands after column 40 does not matter.
-// False at the end of the file.
-bool find_grid_line(TextSource& source, const std::string& grid_line)
-{
-    std::string_view record;
-    while (source.next_record(record))
-        if (without_trailing_blanks(record.substr(0, 40)) == grid_line) return true;
-    return false;
-}
-
 std::string block_name(int block) { return "density block " + std::to_string(block); }
-
-// Why the file cannot hold the header's grid in `blocks` blocks; empty when it
-// can. Every value takes at least two bytes, a digit and a separator, and the
-// file holds a block for each grid line counted, at least one and at most the
-// four that are read. A free-form repeat ("8000*0.0") could stand for many
-// values in a few bytes, but VASP never writes one; such a file is refused as
-// well, so that a few bytes can never claim gigabytes of memory.
-std::string grid_beyond_file(std::uint64_t bytes, const GridExtents& NGRID, long blocks)
-{
-    const auto [NGX, NGY, NGZ] = NGRID;
-    const std::string grid = "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ);
-    std::uint64_t points = 0;
-    if (__builtin_mul_overflow(static_cast<std::uint64_t>(NGX), static_cast<std::uint64_t>(NGY), &points)
-        || __builtin_mul_overflow(points, static_cast<std::uint64_t>(NGZ), &points))
-        return grid + " has more points than a 64-bit count can hold";
-    const auto kept_blocks = static_cast<std::uint64_t>(std::clamp(blocks, 1L, 4L));
-    if (points <= bytes / 2 / kept_blocks) return {};
-    std::string values = std::to_string(points) + " values";
-    if (kept_blocks > 1) values += " in each of " + std::to_string(kept_blocks) + " blocks";
-    return grid + " needs " + values + ", more than the file's " + std::to_string(bytes) + " bytes can hold";
-}
-
-// Ends the header with the count of its grid lines, once the file is known to
-// hold that many blocks of its grid.
-void take_block_count(const TextSource& source, StructureHeader& header, long count)
-{
-    if (const std::string refusal = grid_beyond_file(source.size(), header.NGRID, count); !refusal.empty())
-        fail_at(source.path(), header.grid_line_number, refusal);
-    header.NBLOCKS = static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max()));
-}
 
 // Values are read in pieces of this many where they go through a buffer.
 constexpr std::size_t piece_size = 1 << 16;
@@ -79,65 +30,86 @@ void add_without_spin(DensitySums& sums, std::span<const double> CHG)
     }
 }
 
-// One reading of the blocks of a file, front to back.
+// What follows the values of a block, once the lines between (augmentation
+// occupancies and the like) are passed.
+enum class After { grid_line, snapshot, end_of_file };
+
+// The blocks of one snapshot, read front to back from just after the grid
+// line of block 1. Block 1 is the charge. What block 2 is depends on whether
+// a third grid line follows it: the spin if not, the first component of the
+// magnetisation vector if so, whose length over blocks 2 to 4 is the spin.
+// Blocks beyond the fourth are counted, not read.
 class BlockReading {
 public:
-    BlockReading(TextSource& source, const GridExtents& NGRID, Keep keep, bool with_sums)
-        : source_(source), grid_line_(grid_line_text(NGRID)), NGRID_(NGRID), size_(point_count(NGRID)), keep_(keep),
-          with_sums_(with_sums)
+    BlockReading(TextSource& source, const StructureHeader& header, Keep keep, bool with_sums)
+        : source_(source), header_(header), title_(without_trailing_blanks(header.SNAME)),
+          size_(point_count(header.NGRID)), keep_(keep), with_sums_(with_sums)
     {
     }
 
-    // The calculation type the blocks were read as, once it was chosen.
-    const std::optional<CalcType>& type() const { return type_; }
-
-    // Reads the blocks as `known`, taken from a count of the whole file.
-    // Without it, the source counts the grid lines as they pass, and the type
-    // is chosen at block 2 by a guess that the count at the end must bear out.
-    FileDensities read(std::optional<CalcType> known)
+    // Reads the blocks. Whether block 2 is the spin is guessed, unless
+    // `magnetisation` says that it is not; false when the guess proved wrong:
+    // the blocks must then be read again.
+    bool read(bool magnetisation)
     {
-        // The records of five VASP values that FreeFormRead takes straight
-        // from the source pass the count unlooked at: none can hold a grid
-        // line text, since every blank in them stands before '0' or '-' and no
-        // run of digits is longer than 11, whereas a grid line text holds a
-        // blank before a nonzero digit, or 15 digits or asterisks in a row.
-        if (!known) source_.watch(grid_line_, text_length);
-        find_block(1);
-        const std::size_t before = source_.bytes_left();
+        const std::size_t before = source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
         if (keep_ != Keep::Spin || with_sums_)
-            read_block(1, densities_.CHG.emplace(NGRID_));
+            read_block(1, densities_.CHG.emplace(header_.NGRID));
         else
             skip_block(1);
-        const std::size_t block_bytes = before - source_.bytes_left();
-
-        if (known) {
-            type_ = known;
-            if (blocks_read(*known) > 1) find_block(2);
-        } else if (find_grid_line(source_, grid_line_)) {
-            type_ = guess_after_block_2(block_bytes);
-        } else {
-            type_ = calc_type(source_.watched_to_end());
-            if (blocks_read(*type_) > 1) find_block(2);  // fails: there is none
+        const std::size_t block_bytes = before - source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
+        if (next_block() != After::grid_line) {
+            take_no_spin();
+            return true;
         }
-        switch (blocks_read(*type_)) {
-        case 1: take_no_spin(); break;
-        case 2: take_spin_block(); break;
-        default: take_magnetisation(); break;
+        if (!magnetisation && !magnetisation_follows(block_bytes)) {
+            take_spin_block();
+            return next_block() != After::grid_line;
         }
-        return std::move(densities_);
+        std::optional<DensityGrid> block_2 = keep_first_component();
+        if (next_block() != After::grid_line) {
+            take_as_spin(std::move(block_2));
+            return true;
+        }
+        take_magnetisation(std::move(block_2));
+        while (next_block() == After::grid_line) ++blocks_;
+        return true;
     }
 
+    FileDensities& densities() { return densities_; }
+    long blocks() const { return blocks_; }
+    bool snapshot_follows() const { return after_ == After::snapshot; }
+
 private:
-    void find_block(int block)
+    // Passes the lines after a block up to the next grid line, counting it,
+    // or up to the title line of a further snapshot, which stays unread.
+    After next_block()
     {
-        if (!find_grid_line(source_, grid_line_))
+        std::string_view record;
+        while (source_.next_record(record)) {
+            if (is_grid_line(record, header_.NGRID)) {
+                ++blocks_;
+                return after_ = After::grid_line;
+            }
+            if (!title_.empty() && without_trailing_blanks(record.substr(0, 40)) == title_) {
+                source_.step_back();
+                return after_ = After::snapshot;
+            }
+        }
+        return after_ = After::end_of_file;
+    }
+
+    void expect_block(int block)
+    {
+        if (next_block() != After::grid_line)
             fail_at(source_.path(), 0,
-                    "unexpected end of file, expected the grid line \"" + grid_line_ + "\" of " + block_name(block));
+                    "unexpected end of file, expected the grid line \"" + grid_line_text(header_.NGRID) + "\" of "
+                        + block_name(block));
     }
 
     void read_block(int block, DensityGrid& grid) { FreeFormRead(source_).reals(grid.values(), block_name(block)); }
 
-    // Reads block `block`, whose grid line was just found, piece by piece
+    // Reads block `block`, whose grid line was just passed, piece by piece
     // through a small buffer, handing each piece to use(first, piece), where
     // `first` is the index of its first value in the block.
     template <typename Use>
@@ -160,18 +132,26 @@ private:
         read_in_pieces(block, [](std::size_t, std::span<const double>) {});
     }
 
-    // Whether blocks 3 and 4 follow block 2, whose grid line was just found.
-    // Block 2 takes as many bytes as block 1 in any file written as VASP
-    // writes it, so a grid line text beyond that many bytes from here stands
-    // before block 3. Should the count prove the guess wrong, the blocks are
-    // read again (see idata).
-    CalcType guess_after_block_2(std::size_t block_bytes) const
+    // Whether a third grid line follows block 2, whose grid line was just
+    // passed, guessed from the text ahead. Block 2 takes as many bytes as
+    // block 1 in any file written as VASP writes it, so the first grid line
+    // beyond that many bytes stands before block 3, unless the title of a
+    // further snapshot or the end of the file comes first.
+    bool magnetisation_follows(std::size_t block_bytes) const
     {
-        const std::string_view ahead = source_.text_ahead(std::numeric_limits<std::size_t>::max());
-        if (block_bytes >= ahead.size()) return CalcType::SpinPolarized;
-        const void* grid_line =
-            ::memmem(ahead.data() + block_bytes, ahead.size() - block_bytes, grid_line_.data(), grid_line_.size());
-        return grid_line != nullptr ? CalcType::NonCollinear : CalcType::SpinPolarized;
+        std::string_view ahead = source_.text_ahead(std::numeric_limits<std::size_t>::max());
+        if (block_bytes >= ahead.size()) return false;
+        ahead.remove_prefix(block_bytes);
+        ahead.remove_prefix(std::min(ahead.size(), ahead.find('\n') + 1));  // a line begun before
+        while (!ahead.empty()) {
+            const std::size_t end = std::min(ahead.find('\n'), ahead.size());
+            std::string_view line = ahead.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (is_grid_line(line, header_.NGRID)) return true;
+            if (!title_.empty() && without_trailing_blanks(line.substr(0, 40)) == title_) return false;
+            ahead.remove_prefix(std::min(ahead.size(), end + 1));
+        }
+        return false;
     }
 
     // One block: the spin is 0 everywhere.
@@ -179,7 +159,7 @@ private:
     {
         if (with_sums_) add_without_spin(densities_.sums, densities_.CHG->values());
         if (keep_ == Keep::Charge) return;
-        densities_.SPN.emplace(NGRID_);
+        densities_.SPN.emplace(header_.NGRID);
         if (keep_ == Keep::Spin) densities_.CHG.reset();
     }
 
@@ -190,7 +170,7 @@ private:
     {
         if (keep_ == Keep::Charge && !with_sums_) return skip_block(2);
         if (keep_ == Keep::Both || !with_sums_) {
-            read_block(2, densities_.SPN.emplace(NGRID_));
+            read_block(2, densities_.SPN.emplace(header_.NGRID));
             if (with_sums_) densities_.sums.add(densities_.CHG->values(), densities_.SPN->values());
             return;
         }
@@ -205,87 +185,100 @@ private:
         }
     }
 
-    // Four blocks: the spin is the length of the magnetisation vector, blocks
-    // 2 to 4. Block 2 is read into the spin grid and blocks 3 and 4 folded
-    // into it piece by piece: it ends up with sqrt((m1 m1 + m2 m2) + m3 m3)
-    // at each point, evaluated in that order, without grids for the components.
-    void take_magnetisation()
+    // Block 2 as read, where anything needs the spin: the spin itself, or the
+    // first component of the magnetisation.
+    std::optional<DensityGrid> keep_first_component()
     {
         if (keep_ == Keep::Charge && !with_sums_) {
             skip_block(2);
-            for (const int block : {3, 4}) {
-                find_block(block);
-                skip_block(block);
-            }
-            return;
+            return std::nullopt;
         }
-        DensityGrid spin(NGRID_);
-        read_block(2, spin);
-        find_block(3);
-        read_in_pieces(3, [&](std::size_t first, std::span<const double> m2) {
-            double* m = spin.data() + first;
-            for (std::size_t p = 0; p < m2.size(); ++p) m[p] = m[p] * m[p] + m2[p] * m2[p];
-        });
-        find_block(4);
-        read_in_pieces(4, [&](std::size_t first, std::span<const double> m3) {
-            double* m = spin.data() + first;
-            for (std::size_t p = 0; p < m3.size(); ++p) m[p] = std::sqrt(m[p] + m3[p] * m3[p]);
-        });
-        if (with_sums_) densities_.sums.add(densities_.CHG->values(), spin.values());
-        if (keep_ != Keep::Charge) densities_.SPN.emplace(std::move(spin));
+        std::optional<DensityGrid> block_2(std::in_place, header_.NGRID);
+        read_block(2, *block_2);
+        return block_2;
+    }
+
+    // Block 2 as the spin of a file of two blocks.
+    void take_as_spin(std::optional<DensityGrid> spin)
+    {
+        if (!spin) return;
+        if (with_sums_) densities_.sums.add(densities_.CHG->values(), spin->values());
+        if (keep_ != Keep::Charge) densities_.SPN = std::move(spin);
         if (keep_ == Keep::Spin) densities_.CHG.reset();
     }
 
+    // Blocks 3 and 4 folded into block 2, piece by piece: the spin ends up
+    // with sqrt((m1 m1 + m2 m2) + m3 m3) at each point, evaluated in that
+    // order, without grids for the components.
+    void take_magnetisation(std::optional<DensityGrid> spin)
+    {
+        if (!spin) {
+            skip_block(3);
+            expect_block(4);
+            skip_block(4);
+            return;
+        }
+        read_in_pieces(3, [&](std::size_t first, std::span<const double> m2) {
+            double* m = spin->data() + first;
+            for (std::size_t p = 0; p < m2.size(); ++p) m[p] = m[p] * m[p] + m2[p] * m2[p];
+        });
+        expect_block(4);
+        read_in_pieces(4, [&](std::size_t first, std::span<const double> m3) {
+            double* m = spin->data() + first;
+            for (std::size_t p = 0; p < m3.size(); ++p) m[p] = std::sqrt(m[p] + m3[p] * m3[p]);
+        });
+        take_as_spin(std::move(spin));
+    }
+
     TextSource& source_;
-    const std::string grid_line_;
-    const GridExtents NGRID_;
+    const StructureHeader& header_;
+    const std::string_view title_;  // starts a further snapshot; a blank title cannot
     const std::size_t size_;
     const Keep keep_;
     const bool with_sums_;
-    std::optional<CalcType> type_;
+    long blocks_ = 1;  // grid lines passed, that of block 1 included
+    After after_ = After::grid_line;
     FileDensities densities_;
 };
 
-// The sure way: the whole file counted first, the header ended, and the
-// blocks read after as the count says.
-FileDensities read_counted_first(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
+// The grid lines from here to the end of the file.
+long count_grid_lines(TextSource& source, const GridExtents& NGRID)
 {
-    source.rewind();
-    source.watch(grid_line_text(header.NGRID), text_length);
-    const long count = source.watched_to_end();
-    take_block_count(source, header, count);
-    source.rewind();
-    return BlockReading(source, header.NGRID, keep, with_sums).read(calc_type(header.NBLOCKS));
+    long count = 0;
+    std::string_view record;
+    while (source.next_record(record)) count += is_grid_line(record, NGRID);
+    return count;
 }
+
+int block_count(long count) { return static_cast<int>(std::min<long>(count, std::numeric_limits<int>::max())); }
 
 }  // namespace
 
 FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
 {
-    // A grid that even one block could not fit in the file is refused by the
-    // count taken first, before a grid is allocated for it.
-    if (!grid_beyond_file(source.size(), header.NGRID, 1).empty())
-        return read_counted_first(source, header, keep, with_sums);
-
-    source.rewind();
-    BlockReading reading(source, header.NGRID, keep, with_sums);
-    std::optional<FileDensities> densities;
-    std::exception_ptr failure;
-    try {
-        densities = reading.read(std::nullopt);
-    } catch (...) {
-        failure = std::current_exception();
+    for (;;) {
+        const TextSource::Mark block_1 = source.mark();
+        std::optional<BlockReading> reading(std::in_place, source, header, keep, with_sums);
+        try {
+            if (!reading->read(false)) {
+                source.return_to(block_1);
+                reading.emplace(source, header, keep, with_sums).read(true);
+            }
+        } catch (...) {
+            // The count stands before the failure: the blocks met so far and
+            // the grid lines to the end of the file.
+            header.NBLOCKS = block_count(reading->blocks() + count_grid_lines(source, header.NGRID));
+            throw;
+        }
+        if (!reading->snapshot_follows()) {
+            header.NBLOCKS = block_count(reading->blocks());
+            return std::move(reading->densities());
+        }
+        // A further snapshot of the structure and its blocks: the last one is read.
+        ++header.snapshots;
+        read_cell(source, header);
+        read_atoms(source, header);
     }
-    // The rest of the file is counted before a failure of the blocks is
-    // reported, as the count comes first: a line too long fails here again.
-    const long count = source.watched_to_end();
-    if (reading.type() && blocks_read(*reading.type()) != blocks_read(calc_type(count))) {
-        densities.reset();
-        return read_counted_first(source, header, keep, with_sums);
-    }
-    take_block_count(source, header, count);
-    if (failure) std::rethrow_exception(failure);
-    return std::move(*densities);
 }
 
 }  // namespace voxmill

@@ -19,15 +19,22 @@ struct FileDensities {
     DensitySums sums;
 };
 
-// Reads the blocks of `source`, whose structure part is in `header`, and
-// counts the lines that hold the grid line text on the way: sets
-// `header.NBLOCKS` to that count before it returns or throws the failure of a
-// block. What the spin holds follows from the count: zeros for one block,
-// block 2 for two, and for any other count the length of the magnetisation
-// vector, sqrt((m1 m1 + m2 m2) + m3 m3) of blocks 2 to 4. Every block that is
-// read is checked, whether it is kept or not. A grid that the file cannot
-// hold, at two bytes a value in each block counted, is refused before a grid
-// is allocated for it.
+// Reads the blocks of `source`, whose structure part up to the first grid
+// line is in `header`, and counts their grid lines (see is_grid_line) on the
+// way: sets `header.NBLOCKS` to that count before it returns or throws the
+// failure of a block. What the spin holds follows from the count: zeros for
+// one block, block 2 for two, and for any other count the length of the
+// magnetisation vector, sqrt((m1 m1 + m2 m2) + m3 m3) of blocks 2 to 4. Every
+// block that is read is checked, whether it is kept or not.
+//
+// A line equal to the title line after a block starts a further snapshot of
+// the structure and its blocks, as a CHG of a molecular-dynamics run holds
+// one for each step written: the last snapshot is read, with its own
+// structure, into `header`, and `header.snapshots` counts them.
+//
+// A grid takes memory only as its values are read (see DensityGrid), so a
+// header that claims more values than the file holds ends at the end of the
+// file, not in an allocation.
 FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums);
 
 }  // namespace voxmill

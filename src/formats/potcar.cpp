@@ -10,15 +10,15 @@ std::vector<std::string> specpot(const std::string& path)
 {
     TextSource potcar(path);
     std::vector<std::string> labels;
+    // An item that a null value or a slash leaves unfilled keeps what the
+    // group before gave it, as in any free-form read.
+    std::string items[4];
     for (;;) {
-        std::string keyword, ignored, label;
         FreeFormRead group(potcar);
-        if (!group.try_text(keyword, text_length) || !group.try_text(ignored, text_length)
-            || !group.try_text(ignored, text_length) || !group.try_text(label, text_length))
-            break;
-        if (without_trailing_blanks(keyword) == "TITEL") labels.emplace_back(without_trailing_blanks(label));
+        for (std::string& item : items)
+            if (!group.try_text(item, text_length)) return labels;
+        if (without_trailing_blanks(items[0]) == "TITEL") labels.emplace_back(without_trailing_blanks(items[3]));
     }
-    return labels;
 }
 
 }  // namespace voxmill

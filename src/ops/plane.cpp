@@ -6,6 +6,14 @@ namespace voxmill {
 
 namespace {
 
+// The cell volume as the profile takes it, D s^3 with s^3 formed first; the
+// report's ((D s) s) s can differ from it in the last bit.
+double profile_volume(const StructureHeader& header)
+{
+    const double s = header.SCALE;
+    return triple_product(header.A) * ((s * s) * s);
+}
+
 // The spacing of the lattice planes spanned by a1 and a2: the cell volume over
 // the area of that face, both with their scale factors.
 double plane_spacing(const StructureHeader& header)
@@ -15,14 +23,14 @@ double plane_spacing(const StructureHeader& header)
     const double s = header.SCALE;
     const Vector3 normal{a1[1] * a2[2] - a1[2] * a2[1], a1[2] * a2[0] - a1[0] * a2[2], a1[0] * a2[1] - a1[1] * a2[0]};
     const double area = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]) * s * s;
-    return cell_volume(header) / area;
+    return profile_volume(header) / area;
 }
 
 }  // namespace
 
 std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& CHG)
 {
-    const double V = cell_volume(header);
+    const double V = profile_volume(header);
     const double h = plane_spacing(header);
     const auto [NGX, NGY, NGZ] = CHG.extents();
     const std::size_t plane_size = static_cast<std::size_t>(NGX) * static_cast<std::size_t>(NGY);

@@ -20,7 +20,7 @@ struct Slot {
     std::size_t size;
     volatile sig_atomic_t in_use;
 };
-Slot temporaries[4];
+Slot temporaries[8];  // every result of a run, written before any is renamed
 Slot mapped_inputs[4];
 
 template <std::size_t N>

@@ -16,4 +16,9 @@ void line(std::string_view text) { write(free_form_line(text)); }
 
 void empty_line() { write(free_form_line()); }
 
+void note(std::string_view text)
+{
+    std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
 }  // namespace voxmill::console

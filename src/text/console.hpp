@@ -1,5 +1,6 @@
-// Standard output, record by record. Each record is handed to the system at
-// once, so that a progress line shows before the long step it announces.
+// Standard output, record by record, and notes on standard error. Each record
+// is handed to the system at once, so that a progress line shows before the
+// long step it announces.
 #pragma once
 
 #include <string_view>
@@ -14,5 +15,8 @@ void line(std::string_view text);
 
 // The empty line of free-form output: one blank.
 void empty_line();
+
+// A message on standard error: "voxmill: " + text.
+void note(std::string_view text);
 
 }  // namespace voxmill::console

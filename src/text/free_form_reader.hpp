@@ -45,7 +45,7 @@ public:
     // says how many were read ("density block 2 (1200 of 27000 values read)").
     // A run read piece by piece, in several calls, passes its `total` size.
     // Whole records of five values exactly as VASP writes them (" 0.12345678901E+01"
-    // or " -.12345678901E-03" each) are taken past the source's watch.
+    // or " -.12345678901E-03" each) are taken straight from the source's text.
     FreeFormRead& reals(std::span<double> items, std::string_view what, std::size_t total = 0);
 
     // A text item, bare or quoted, cut or blank-filled to `length` characters;

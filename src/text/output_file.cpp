@@ -106,14 +106,27 @@ void OutputFile::expect(std::size_t size)
     ::fallocate(fd_, 0, offset, static_cast<off_t>(size));
 }
 
-void OutputFile::commit()
+void OutputFile::close()
 {
     flush();
+    buffer_ = std::string();  // the memory of a closed file's buffer goes back
     const int fd = std::exchange(fd_, -1);
     // Linux releases the descriptor even when close() is interrupted, so EINTR
     // is no reason to try again or to give up.
     if (::close(fd) != 0 && errno != EINTR)
         fail_writing(path_);
+    // A directory of the final name would refuse the rename only when the
+    // run's results are committed, after earlier ones were.
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        errno = EISDIR;
+        fail_writing(path_);
+    }
+}
+
+void OutputFile::commit()
+{
+    if (fd_ >= 0) close();
     if (::rename(temp_path_.c_str(), path_.c_str()) != 0)
         fail_writing(path_);
     committed_ = true;

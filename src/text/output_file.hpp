@@ -33,8 +33,14 @@ public:
     // by block as they come. Only a hint: where it cannot, nothing changes.
     void expect(std::size_t size);
 
-    // Writes what is buffered, closes the file and renames it to its final
-    // name; throws Failure, naming the file and the system's reason, on error.
+    // Writes what is buffered and closes the file; throws Failure, naming the
+    // file and the system's reason, on error. Nothing more can be written.
+    void close();
+
+    // Closes the file if it is still open, then renames it to its final name,
+    // replacing any file there; throws Failure as close() does. The results of
+    // one run are all closed before the first is committed, so that a failure
+    // leaves every earlier result of those names as it was.
     void commit();
 
 private:

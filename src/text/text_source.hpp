@@ -1,8 +1,8 @@
 // A text file read record by record, with the number of the line each record
 // came from. A record ending in CR LF reads like one ending in LF; the last
-// record needs no line end. The file is read through a memory map, so that its
-// text is neither copied nor held twice; the pages already read leave the
-// process's resident memory as it goes on.
+// record needs no line end, and may end in a CR alone. The file is read
+// through a memory map, so that its text is neither copied nor held twice;
+// the pages already read leave the process's resident memory as it goes on.
 #pragma once
 
 #include <cstddef>
@@ -33,11 +33,23 @@ public:
     // Failure, and stays unread: reading on fails on it again.
     bool next_record(std::string_view& record);
 
+    // Puts the record last returned back, to be returned again by the next
+    // call; once.
+    void step_back();
+
     // The line number of the record last returned (0 before the first).
     long line() const { return line_; }
 
-    // Starts again at line 1, with nothing watched.
-    void rewind();
+    // A place in the text, to come back to.
+    struct Mark {
+        std::size_t begin = 0;
+        long line = 0;
+    };
+    Mark mark() const { return {begin_, line_}; }
+    void return_to(const Mark& mark);
+
+    // Starts again at line 1.
+    void rewind() { return_to({}); }
 
     // The unread text, at most `most` bytes of it, for a reader that takes
     // whole records of a form it knows straight from the file; it then
@@ -45,19 +57,8 @@ public:
     std::string_view text_ahead(std::size_t most) const;
 
     // Moves past `records` whole records, `bytes` bytes with their line ends,
-    // as that many calls of next_record() would, but unwatched (see watch()).
+    // as that many calls of next_record() would.
     void skip_records(std::size_t bytes, long records);
-
-    // From here on, counts the records that hold `text`, which is not empty,
-    // within their first `columns` characters, as next_record() and
-    // watched_to_end() pass them. The records passed with skip_records() are
-    // not looked at: whoever skips them knows that none can hold `text`.
-    void watch(std::string text, std::size_t columns);
-
-    // Reads on to the end of the file and returns the count of the records
-    // watched since watch(): what a loop of next_record() would count, with the same
-    // failures and line numbers, but searching the text as a whole.
-    long watched_to_end();
 
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
@@ -71,12 +72,10 @@ private:
     const char* text_ = nullptr;  // the whole file, mapped read-only, or given_text_
     std::size_t size_ = 0;
     std::size_t begin_ = 0;     // first unread byte
+    std::size_t last_begin_ = 0;  // where the record last returned starts
     std::size_t released_ = 0;  // the pages before it are released
     int guard_slot_ = -1;
     long line_ = 0;
-    std::string watched_text_;  // empty while nothing is watched
-    std::size_t watched_columns_ = 0;
-    long watched_ = 0;  // records holding the watched text so far
 };
 
 }  // namespace voxmill

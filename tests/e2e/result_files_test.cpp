@@ -1,6 +1,6 @@
-// Result files when writing fails or the run is stopped: the earlier file of
-// the same name stays untouched, no temporary file stays behind, and results
-// completed before the failure stay.
+// Result files when writing fails or the run is stopped: every earlier file of
+// a result name stays untouched, even where the run completed that result
+// before the failure, and no temporary file stays behind.
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -47,32 +47,39 @@ struct Unmount {
     ~Unmount() { ::umount2(where.c_str(), MNT_DETACH); }
 };
 
-TEST(ResultFiles, AFullDiskKeepsTheResultsWrittenBeforeIt)
+TEST(ResultFiles, AFailureAtTheSecondResultLeavesTheFirstAsItWas)
 {
     ScratchDir dir;
     dir.write("CHGCAR", cube_chgcar(20));
     const std::string input = dir.path() / "CHGCAR";
     ASSERT_EQ(Voxmill({"-c", input}, dir.path()).wait().status, 0);
-    const std::string xsf = dir.read("CHGDEN.xsf");
+    const std::size_t xsf_size = dir.read("CHGDEN.xsf").size();
 
-    // Room for the XSF file and the old ".vasp" file, not for the new one.
+    // A directory in the way of CHGDEN.vasp.
+    const Files earlier{{"CHGDEN.xsf", "old xsf\n"}};
+    fs::create_directories(dir.path() / "blocked" / "CHGDEN.vasp");
+    dir.write("blocked/CHGDEN.xsf", "old xsf\n");
+    RunResult result = Voxmill({"-c", input}, dir.path() / "blocked").wait();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.vasp: Is a directory\n");
+    expect_files(dir.path() / "blocked", {{"CHGDEN.xsf", "old xsf\n"}, {"CHGDEN.vasp", ""}});
+
+    // Room for the new XSF file, not for the new ".vasp" file.
     const fs::path full = dir.path() / "full";
     fs::create_directory(full);
-    const std::string size = "size=" + std::to_string(xsf.size() + (64 << 10));
+    const std::string size = "size=" + std::to_string(xsf_size + (64 << 10));
     if (::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
     const Unmount unmount{full};
-    dir.write("full/CHGDEN.vasp", "old vasp\n");
-
-    const RunResult result = Voxmill({"-c", input}, full).wait();
+    dir.write("full/CHGDEN.xsf", "old xsf\n");
+    result = Voxmill({"-c", input}, full).wait();
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.vasp: No space left on device\n");
-    expect_files(full, {{"CHGDEN.xsf", xsf}, {"CHGDEN.vasp", "old vasp\n"}});
+    expect_files(full, earlier);
 }
 
 // Stops a run with a signal while it writes a result of about 25 MB. Each
-// result name then holds the earlier file or the complete new one, and a
-// result finished before the signal came stays.
+// result name then holds the earlier file.
 TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
 {
     ScratchDir reference;
@@ -103,7 +110,6 @@ TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
         Files expected = done;
         for (const char* name : {"CHGDEN.xsf", "CHGDEN.vasp"})
             if (left.contains(name) && left.at(name) == "old\n") expected[name] = "old\n";
-        if (writing == "CHGDEN.vasp") expected["CHGDEN.xsf"] = done.at("CHGDEN.xsf");
         expect_files(dir.path(), expected);
     }
 }

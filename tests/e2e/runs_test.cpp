@@ -163,6 +163,10 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
          get_c + opened + "OLD\n POTCAR existence: OK\n ERROR: CHGCAR has 101 species; at most 100 are supported\n \n",
          1},
         {c, {{"CHGCAR", old_layout}}, get_c + opened + "OLD\n ERROR: POTCAR does not exist!\n \n", 1},
+        // A POTCAR of another file: three species where the file counts two.
+        {c, {{"CHGCAR", old_layout}, {"POTCAR", many_species.substr(0, 3 * 32)}},
+         get_c + opened + "OLD\n POTCAR existence: OK\n ERROR: POTCAR names 3 species in TITEL lines, but CHGCAR has 2\n \n",
+         1},
     };
     for (const Case& run : runs) expect_run(run);
 }

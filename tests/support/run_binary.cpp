@@ -43,6 +43,7 @@ ScratchDir::~ScratchDir()
 
 void ScratchDir::write(const std::string& name, const std::string& content) const
 {
+    std::filesystem::create_directories((path_ / name).parent_path());
     std::ofstream out(path_ / name, std::ios::binary);
     out << content;
     if (!out) throw std::runtime_error("cannot write " + (path_ / name).string());
