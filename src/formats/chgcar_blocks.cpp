@@ -72,7 +72,7 @@ public:
             return true;
         }
         take_magnetisation(std::move(block_2));
-        while (next_block() == After::grid_line) ++blocks_;
+        while (next_block() == After::grid_line) {}
         return true;
     }
 

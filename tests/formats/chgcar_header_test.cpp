@@ -1,4 +1,4 @@
-// The structure part: the layout by line 6, species from the species line or
+// The structure part: the layout by how line 6 begins, species from the species line or
 // from POTCAR, counts, positions and grid, and the files refused.
 #include "formats/chgcar_header.hpp"
 
@@ -30,7 +30,7 @@ std::string read(const std::string& text, const std::vector<std::string>& potcar
     for (std::size_t m = 0; m < h.SPECS.size(); ++m) out << ' ' << h.SPECS[m] << '*' << h.NSATOMS[m];
     out << " = " << h.NSPEC << ' ' << h.NATOMS << " |";
     for (const auto& r : h.COORD) out << ' ' << r[0] << ' ' << r[1] << ' ' << r[2] << " |";
-    out << ' ' << h.NGRID[0] << ' ' << h.NGRID[1] << ' ' << h.NGRID[2] << " at line " << h.grid_line_number;
+    out << ' ' << h.NGRID[0] << ' ' << h.NGRID[1] << ' ' << h.NGRID[2] << " at line " << source.line();
     return out.str();
 }
 
@@ -43,11 +43,15 @@ TEST(HeaderReader, ReadsBothLayoutsAndRefusesWhatItCannotHold)
     const std::pair<std::string, std::string> cases[] = {
         {cell + "   Fe   O\n  1 2\nDirect\n 0 0 0\n 0.5 0.5 0.5 extra\n 1.5 -2 1e1\n\n    2    1    1\n",
          "1" + head + " Fe*1 O*2 = 2 3 | 0 0 0 | 0.5 0.5 0.5 | 1.5 -2 10 | 2 1 1 at line 13"},
-        // the old layout by a digit in the first 40 columns of line 6
+        // the old layout by a digit where line 6 begins; no empty line before the grid
         {cell + "Si" + std::string(40, ' ') + "7\n 1\nDirect\n 0 0 0\n\n 1 1 2\n", "1" + head + " Si*1 = 1 1 | 0 0 0 | 1 1 2 at line 11"},
-        {cell + std::string(39, ' ') + "1 1 1\nDirect\n 0 0 0\n 0 0 0\n 0 0 0\nskipped\n 4 5 6 in any spacing\n",
+        {cell + std::string(39, ' ') + "1 1 1\nDirect\n 0 0 0\n 0 0 0\n 0 0 0\n 4 5\n 6 in any spacing\n",
          "0" + head + " X*1 Y*1 Z*1 = 3 3 | 0 0 0 | 0 0 0 | 0 0 0 | 4 5 6 at line 12"},
-        {cell + "Si\n 0\nDirect\nskipped\n    1    1    1\n", "1" + head + " Si*0 = 1 0 | 1 1 1 at line 10"},
+        {cell + "Si\n 0\nDirect\n\n    1    1    1\n", "1" + head + " Si*0 = 1 0 | 1 1 1 at line 10"},
+        // selective dynamics and its flags; Cartesian positions in units of the scale factor
+        {cell + "Si\n 1\nselective\nDirect\n 0.5 0 0 T T F\n\n 1 1 1\n", "1" + head + " Si*1 = 1 1 | 0.5 0 0 | 1 1 1 at line 12"},
+        {cell + "Si\n 1\nkartesian\n 2 2.25 -1\n\n 1 1 1\n", "1" + head + " Si*1 = 1 1 | 0.5 0.5 0.25 | 1 1 1 at line 11"},
+        {cell + "Si\n 1\nDirect\n 0 0 0\n\n", "CHGCAR:10: no density block: expected a line of three grid dimensions after the atom positions"},
         {cell + "A B\n 250 250\nDirect\n" + far + "\n 1 1 1\n",
          "1" + head + " A*250 B*250 = 2 500 |" + coordinates + " 1 1 1 at line 510"},
         {cell + "A B\n 250 251\nDirect\n" + far + "\n 1 1 1\n", "CHGCAR has 501 atoms; at most 500 are supported"},
@@ -65,7 +69,7 @@ TEST(SpeciesLabels, FromTheSpeciesLineOrPotcar)
 {
     const std::pair<std::string, std::vector<std::string>> lines[] = {
         {"   Fe   O", {"Fe", "O"}}, {"Fe, O", {"Fe", "O"}}, {"Fe-pv", {"Fe", "pv"}}, {"Fe_pv O_h", {"Fe_pv", "O_h"}},
-        {"Fe/O", {"Fe/O"}}, {std::string(36, ' ') + "Abcdef Xe", {"Abcd"}}, {"", {}},
+        {"Fe/O", {"Fe"}}, {"  Mg_pv/f474ac0d  Si/79d9987ad87" + std::string(30, ' ') + "Fe/", {"Mg_pv", "Si", "Fe"}}, {std::string(36, ' ') + "Abcdef Xe", {"Abcd"}}, {"", {}},
         {"Na!Cl?K:Br;I=F+H*He~Li#Be%B&C(N)O<P>S.Ar",
          {"Na", "Cl", "K", "Br", "I", "F", "H", "He", "Li", "Be", "B", "C", "N", "O", "P", "S", "Ar"}},
     };

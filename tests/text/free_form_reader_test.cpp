@@ -178,12 +178,11 @@ TEST(FreeFormRead, ReadsFieldsThatNearlyHaveVaspsFormAsFromCharsDoes)
         }
 }
 
-TEST(FreeFormRead, CountsLinesAndGridLinesAfterLongRunsOfVaspRecords)
+TEST(FreeFormRead, CountsLinesAfterLongRunsOfVaspRecords)
 {
     // 30000 records, 2.7 MB, taken straight from the text a stretch of 1 MiB
-    // at a time and left unwatched, read whole or in pieces that end inside
-    // records; then what follows them, read and named at its own line, and
-    // the grid text counted in the records read one by one and in the rest.
+    // at a time, read whole or in pieces that end inside records; then what
+    // follows them, read and named at its own line, and the records left.
     std::string run;
     std::vector<double> expected;
     for (long n = 0; n < 150'000; ++n) {
@@ -194,24 +193,25 @@ TEST(FreeFormRead, CountsLinesAndGridLinesAfterLongRunsOfVaspRecords)
     const struct {
         std::string after;
         std::size_t extra;    // values asked for beyond the run
-        std::string outcome;  // the failure or "read", the count of the rest and the line after it
+        std::string outcome;  // the failure or "read", the records left and the line after them
     } cases[] = {
         {"", 1, "CHGCAR:30000: unexpected end of file while reading block (150000 of 150001 values read), 0 at line 30000"},
         {" 0.5x\n" + grid + "\n", 1, "CHGCAR:30001: expected a real number, found \"0.5x\", 1 at line 30002"},
-        {grid + "\n" + grid + "\n", 2, "read, 2 at line 30002"},
+        {grid + "\n" + grid + "\n", 2, "read, 1 at line 30002"},
         {q + q + q + q + q + "\r\n" + grid + "\n", 5, "read, 1 at line 30002"},
     };
     for (const auto& c : cases)
         for (const std::size_t piece : {1, 4, 7, 1 << 20}) {
             TextSource source("CHGCAR", run + c.after);
-            source.watch(grid, 80);
             std::vector<double> values(expected.size() + c.extra, -1);
             std::string outcome = failure_of([&] {
                 FreeFormRead read(source);
                 for (std::size_t first = 0; first < values.size(); first += piece)
                     read.reals(std::span(values).subspan(first, std::min(piece, values.size() - first)), "block", values.size());
             });
-            outcome = (outcome == "no failure" ? "read" : outcome) + ", " + std::to_string(source.watched_to_end());
+            long left = 0;
+            for (std::string_view record; source.next_record(record);) ++left;
+            outcome = (outcome == "no failure" ? "read" : outcome) + ", " + std::to_string(left);
             EXPECT_EQ(outcome + " at line " + std::to_string(source.line()), c.outcome) << "pieces of " << piece;
             EXPECT_TRUE(std::equal(expected.begin(), expected.end(), values.begin())) << "pieces of " << piece;
         }
