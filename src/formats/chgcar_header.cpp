@@ -12,8 +12,9 @@ namespace voxmill {
 
 namespace {
 
-// Separators between the labels of a species line; the underscore and the
-// slash are not among them, so Fe_pv stays one label.
+// Separators between the labels of a species line; the underscore is not
+// among them, so Fe_pv stays one label, nor the slash, which only ends a name
+// on a line of names with POTCAR hashes.
 constexpr std::string_view species_separators = " ,.!?:;-=+*~#%&()<>";
 
 // Only the first 40 columns of the title and species lines are read.
