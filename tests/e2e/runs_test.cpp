@@ -66,7 +66,7 @@ std::string stretched(std::string chgcar, const std::string& x)
 TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
 {
     const std::string spin = example("spin"), noncollinear = example("noncollinear");
-    // 8.6e-6 angstrom longer than the full system's vector, which counts as the same lattice.
+    // 8.6e-6 angstrom longer than the other files' first vector: still the same lattice.
     const std::string centre = stretched(input("fe-centre.chgcar"), "1.000003");
     const struct {
         std::string name;  // of the folder below expected/

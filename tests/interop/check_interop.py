@@ -177,13 +177,13 @@ def check_reductions():
     # Profiles of a hexagonal cell, of the 3 x 2 x 2 grid of nonspin and of the
     # slab's potential, written with 6 decimals; the heights are those of the
     # planes normal to each axis, one grid step up.
-    for option, axis, name, library, per_volume in [
-            ("-ia", 0, "AECCAR2", Chgcar, True), ("-ib", 1, "AECCAR2", Chgcar, True), ("-ic", 2, "AECCAR2", Chgcar, True),
-            ("-ia", 0, "CHGCAR", Chgcar, True), ("-ib", 1, "CHGCAR", Chgcar, True), ("-i", 2, "CHGCAR", Chgcar, True),
-            ("-p", 2, "LOCPOT", Locpot, False), ("-pa", 0, "LOCPOT", Locpot, False), ("-pb", 1, "LOCPOT", Locpot, False)]:
+    for option, axis, name in [("-ia", 0, "AECCAR2"), ("-ib", 1, "AECCAR2"), ("-ic", 2, "AECCAR2"),
+                               ("-ia", 0, "CHGCAR"), ("-ib", 1, "CHGCAR"), ("-i", 2, "CHGCAR"),
+                               ("-p", 2, "LOCPOT"), ("-pa", 0, "LOCPOT"), ("-pb", 1, "LOCPOT")]:
+        per_volume = option.startswith("-i")
         status, output = run_voxmill([option, name], cwd)
         written = np.loadtxt(cwd / ("CHGPLANE" if per_volume else "POTPLANE"), ndmin=2)
-        data = library.from_file(str(cwd / name))
+        data = (Chgcar if per_volume else Locpot).from_file(str(cwd / name))
         lattice = data.structure.lattice
         means = data.get_average_along_axis(axis) / (lattice.volume if per_volume else 1)
         N = len(means)
