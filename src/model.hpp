@@ -101,8 +101,8 @@ struct DensitySums {
 
 // One point of a plane profile.
 struct PlaneMean {
-    double height;   // above the origin, in angstrom
-    double density;  // the plane's mean over its points, divided by the cell volume
+    double height;  // above the origin, in angstrom
+    double mean;    // of the plane's values: as held, or divided by the cell volume for a density
 };
 
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.

@@ -13,6 +13,7 @@ inline constexpr std::string_view unsupported_argument = "Input argument not sup
 inline constexpr std::string_view no_input_files = "No input file(s) specified";
 inline constexpr std::string_view too_many_arguments = "Too many input information";
 inline constexpr std::string_view grids_differ = "Grid dimensions of input files differ";
+inline constexpr std::string_view lattices_differ = "Lattice vectors of input files differ";
 
 inline constexpr std::string_view allocation_failure = "Failed to allocate data!";
 

@@ -11,7 +11,17 @@
 
 namespace voxmill {
 
-enum class RunMode { Help, PlaneDensity, SpinSplit, ChargeDensity, SpinDensity, ChargeDifference, SpinDifference };
+enum class RunMode {
+    Help,
+    PlaneDensity,
+    PlanePotential,
+    SpinSplit,
+    ChargeDensity,
+    SpinDensity,
+    ChargeDifference,
+    SpinDifference,
+    ChargeSum,
+};
 
 // A grid result: its base name, and which grid of the main file holds it once
 // the mode's operation is done.
@@ -20,13 +30,22 @@ struct Result {
     Keep grid;
 };
 
+// A plane profile: the file it goes to, and the lattice vector it runs along
+// (0, 1, 2 for a1, a2, a3).
+struct Profile {
+    std::string_view file_name;
+    int axis;
+};
+
 struct Mode {
     RunMode mode;
     std::string_view option;
-    int arguments;  // in all, the option included; the files are all but the option
+    int arguments;    // in all, the option included; the files are all but the option
+    bool more_files;  // `arguments` is the least count, and any number of files may follow
     std::string_view mode_line;
     Keep keep;  // the grids kept of each file
     std::vector<Result> results;
+    Profile profile = {};  // of the plane modes
 };
 
 // What the arguments ask for: a mode to run, or the reason of an error frame.

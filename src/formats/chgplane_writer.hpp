@@ -1,5 +1,5 @@
-// CHGPLANE: the plane profile as two columns, height and mean density, ready
-// for a plotting program.
+// CHGPLANE and POTPLANE: a plane profile as two columns, height and plane
+// mean, ready for a plotting program.
 #pragma once
 
 #include <span>

@@ -75,6 +75,19 @@ void vector_line(std::string& report, std::string_view label, double s, const Ve
 
 }  // namespace
 
+std::string vacuum_level_line(const PlaneMean& highest)
+{
+    std::string line;  // (1X,A17,1X,F8.3,A8,F8.3,1X,A11)
+    put_label(line, "Vacuum level    = ");
+    line += ' ';
+    fields::fixed<8, 3>(line, highest.mean);
+    line += "   eV at";
+    fields::fixed<8, 3>(line, highest.height);
+    line += ' ';
+    fields::text<11>(line, "  angstroms");
+    return line + '\n';
+}
+
 std::string iinfo(const StructureHeader& header, const DensitySums& sums)
 {
     const GridMeans means = grid_means(sums);

@@ -12,4 +12,8 @@ namespace voxmill {
 // the grids over the mesh), scale, volume, lattice vectors and FFT grid.
 std::string iinfo(const StructureHeader& header, const DensitySums& sums);
 
+// The line after the report of a potential's profile: its highest plane mean,
+// the vacuum level of a slab, and the height of that plane.
+std::string vacuum_level_line(const PlaneMean& highest);
+
 }  // namespace voxmill

@@ -1,5 +1,6 @@
 #include "ops/plane.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace voxmill {
@@ -14,36 +15,65 @@ double profile_volume(const StructureHeader& header)
     return triple_product(header.A) * ((s * s) * s);
 }
 
-// The spacing of the lattice planes spanned by a1 and a2: the cell volume over
-// the area of that face, both with their scale factors.
-double plane_spacing(const StructureHeader& header)
+// The spacing of the lattice planes normal to `axis`, spanned by the two other
+// vectors u and w in cyclic order: the cell volume over the area of the face
+// u x w, both with their scale factors.
+double plane_spacing(const StructureHeader& header, int axis)
 {
-    const Vector3& a1 = header.A[0];
-    const Vector3& a2 = header.A[1];
+    const Vector3& u = header.A[static_cast<std::size_t>((axis + 1) % 3)];
+    const Vector3& w = header.A[static_cast<std::size_t>((axis + 2) % 3)];
     const double s = header.SCALE;
-    const Vector3 normal{a1[1] * a2[2] - a1[2] * a2[1], a1[2] * a2[0] - a1[0] * a2[2], a1[0] * a2[1] - a1[1] * a2[0]};
+    const Vector3 normal{u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
     const double area = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]) * s * s;
     return profile_volume(header) / area;
 }
 
+// The sum of each plane's values along `axis`, every plane summed in file
+// order, in one pass over the grid.
+std::vector<double> plane_sums(const DensityGrid& grid, int axis)
+{
+    const auto [NGX, NGY, NGZ] = grid.extents();
+    std::vector<double> sums(static_cast<std::size_t>(grid.extents()[static_cast<std::size_t>(axis)]), 0.0);
+    const double* row = grid.data();
+    for (int k = 0; k < NGZ; ++k)
+        for (int j = 0; j < NGY; ++j, row += NGX) {
+            if (axis == 0) {
+                for (int i = 0; i < NGX; ++i) sums[static_cast<std::size_t>(i)] += row[i];
+                continue;
+            }
+            double& plane_sum = sums[static_cast<std::size_t>(axis == 1 ? j : k)];
+            double sum = plane_sum;  // in a register: the stores into sums cannot touch the row
+            for (int i = 0; i < NGX; ++i) sum += row[i];
+            plane_sum = sum;
+        }
+    return sums;
+}
+
 }  // namespace
 
-std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& CHG)
+std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& grid, int axis)
+{
+    const double h = plane_spacing(header, axis);
+    const std::vector<double> sums = plane_sums(grid, axis);
+    const auto N = static_cast<double>(sums.size());
+    const auto P = static_cast<double>(grid.size() / sums.size());
+
+    std::vector<PlaneMean> means(sums.size());
+    for (std::size_t n = 0; n < means.size(); ++n) means[n] = {static_cast<double>(n + 1) * h / N, sums[n] / P};
+    return means;
+}
+
+std::vector<PlaneMean> plane_densities(const StructureHeader& header, const DensityGrid& grid, int axis)
 {
     const double V = profile_volume(header);
-    const double h = plane_spacing(header);
-    const auto [NGX, NGY, NGZ] = CHG.extents();
-    const std::size_t plane_size = static_cast<std::size_t>(NGX) * static_cast<std::size_t>(NGY);
-    const auto P = static_cast<double>(plane_size);
-
-    std::vector<PlaneMean> means(static_cast<std::size_t>(NGZ));
-    for (std::size_t k = 0; k < means.size(); ++k) {
-        const double* plane = CHG.data() + k * plane_size;
-        double sum = 0.0;
-        for (std::size_t p = 0; p < plane_size; ++p) sum += plane[p];
-        means[k] = {static_cast<double>(k + 1) * h / NGZ, (sum / P) / V};
-    }
+    std::vector<PlaneMean> means = plane_means(header, grid, axis);
+    for (PlaneMean& plane : means) plane.mean /= V;
     return means;
+}
+
+const PlaneMean& highest_plane(std::span<const PlaneMean> profile)
+{
+    return *std::ranges::max_element(profile, {}, &PlaneMean::mean);
 }
 
 }  // namespace voxmill

@@ -1,15 +1,25 @@
-// The plane profile: the mean charge density of each grid plane spanned by
-// the first two lattice vectors, along the third.
+// Plane profiles: the mean of each grid plane spanned by two lattice vectors,
+// along the third.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "model.hpp"
 
 namespace voxmill {
 
-// For plane k = 1 to NGZ of `CHG`: its height k h / NGZ, h the spacing of the
-// a1-a2 lattice planes, and its mean density.
-std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& CHG);
+// For plane n = 1 to N of `grid` along lattice vector `axis` (0, 1, 2 for a1,
+// a2, a3; N its grid extent): its height n h / N, h the spacing of the lattice
+// planes spanned by the other two vectors, and the mean of its values as held.
+std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& grid, int axis);
+
+// The same profile of a grid held as density times cell volume, each mean
+// divided by the cell volume: a density per cubic angstrom.
+std::vector<PlaneMean> plane_densities(const StructureHeader& header, const DensityGrid& grid, int axis);
+
+// The plane of the highest mean, the first of them where several share it;
+// `profile` is not empty.
+const PlaneMean& highest_plane(std::span<const PlaneMean> profile);
 
 }  // namespace voxmill

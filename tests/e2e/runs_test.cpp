@@ -28,9 +28,10 @@ struct Case {
 };
 
 // The results of every mode.
-const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf",  "SPNDEN.vasp", "CHGUP.xsf",
-                                    "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp",  "CHGDIFF.xsf", "CHGDIFF.vasp",
-                                    "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGPLANE"};
+const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf", "SPNDEN.vasp", "CHGUP.xsf",
+                                    "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp", "CHGDIFF.xsf", "CHGDIFF.vasp",
+                                    "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGSUM.xsf", "CHGSUM.vasp", "CHGPLANE",
+                                    "POTPLANE"};
 
 // An earlier result of a name the run writes is longer than the new one, so
 // that a file not cut to its new length shows; the others must stay as they are.
@@ -56,32 +57,45 @@ void expect_run(const Case& run)
     }
 }
 
+// A copy of `chgcar` whose first lattice vector has `x` in place of 1.000000.
+std::string stretched(std::string chgcar, const std::string& x)
+{
+    return chgcar.replace(chgcar.find("1.000000"), 8, x);
+}
+
 TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
 {
     const std::string spin = example("spin"), noncollinear = example("noncollinear");
+    // 8.6e-6 angstrom longer than the other files' first vector: still the same lattice.
+    const std::string centre = stretched(input("fe-centre.chgcar"), "1.000003");
     const struct {
         std::string name;  // of the folder below expected/
         Files inputs;
         std::vector<std::string> modes;
     } runs[] = {
-        {"nonspin", {{"CHGCAR", example("nonspin")}}, {"c", "s", "x", "i"}},
+        {"nonspin", {{"CHGCAR", example("nonspin")}}, {"c", "s", "x", "i", "ia", "ib", "ic"}},
         {"spin", {{"CHGCAR", spin}}, {"c", "s", "x"}},
         {"noncollinear", {{"CHGCAR", noncollinear}}, {"c", "s", "x"}},
         {"old-layout", {{"CHGCAR", example("old-layout")}, {"POTCAR", example("old-layout", "POTCAR")}},
-         {"c", "s", "i"}},
+         {"c", "s", "i", "ia"}},
         {"left-handed", {{"CHGCAR", input("left-handed.chgcar")}}, {"i"}},
         // Two non-spin-polarised fragments of the spin-polarised Fe cell.
-        {"spin-fragments", three(spin, input("fe-origin.chgcar"), input("fe-centre.chgcar")), {"dc", "ds"}},
+        {"spin-fragments", three(spin, input("fe-origin.chgcar"), centre), {"dc", "ds", "a"}},
         // Three copies of one file: the difference is minus its grid.
         {"spin-copies", three(spin, spin, spin), {"dc", "ds"}},
         {"noncollinear-copies", three(noncollinear, noncollinear, noncollinear), {"ds"}},
+        {"slab-potential", {{"CHGCAR", example("slab-potential", "LOCPOT")}}, {"p", "pa", "pb", "pc"}},
+        {"aeccar", {{"CHGCAR", example("aeccar", "AECCAR0")}, {"CHGCAR1", example("aeccar", "AECCAR2")}}, {"a"}},
     };
     for (const auto& [name, inputs, modes] : runs) {
         for (const std::string& mode : modes) {
             SCOPED_TRACE(name);
             const fs::path expected = data / "expected" / name / mode;
             Case run{{"-" + mode, "CHGCAR"}, inputs, read_file(expected / "console.txt"), 0};
-            if (mode[0] == 'd') run.args.insert(run.args.end(), {"CHGCAR1", "CHGCAR2"});
+            // A difference or a sum takes the other files of its row.
+            if (mode[0] == 'd' || mode == "a")
+                for (int n = 1; inputs.contains("CHGCAR" + std::to_string(n)); ++n)
+                    run.args.push_back("CHGCAR" + std::to_string(n));
             for (const auto& entry : fs::directory_iterator(expected))
                 if (entry.path().filename() != "console.txt")
                     run.results[entry.path().filename()] = read_file(entry.path());
@@ -131,7 +145,10 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
                       opened = " Reading CHGCAR, please wait...\n ...CHGCAR version: ";
     const std::string get_dc = banner + " Get charge density difference\n" + fragments,
                       get_ds = banner + " Get spin density difference\n" + fragments;
-    const std::string differ = reading("CHGCAR", "spin polarized") + frame("Grid dimensions of input files differ");
+    const std::string get_a = banner + " Add charge densities\n" + reading("CHGCAR1", "non-spin polarized");
+    const std::string grids = frame("Grid dimensions of input files differ"),
+                      lattices = frame("Lattice vectors of input files differ");
+    const std::string differ = reading("CHGCAR", "spin polarized") + grids;
     const std::string zero_volume =
         reading("CHGCAR", "non-spin polarized") + " ERROR: CHGCAR has a cell of zero volume\n \n";
     const Case runs[] = {
@@ -148,8 +165,21 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
         {{"-c", "A", "B"}, {}, too_many, 2},
         {{"-ds", "A", "B"}, {}, no_files, 2},
         {{"-dc", "A", "B", "C", "D"}, {}, too_many, 2},
+        {{"-a", "A"}, {}, no_files, 2},
         {dc, three(spin, fragment, coarse), get_dc + differ, 1},
         {ds, three(spin, coarse, fragment), get_ds + differ, 1},
+        // A sum refuses the main file, or any other one as soon as it is read, on
+        // another grid or lattice than the first: the nonspin example has the
+        // spin one's grid in another cell; 1.000004 is 1.1e-5 angstrom longer.
+        {{"-a", "CHGCAR", "CHGCAR1"}, {{"CHGCAR", spin}, {"CHGCAR1", coarse}}, get_a + differ, 1},
+        {{"-a", "CHGCAR", "CHGCAR1"}, {{"CHGCAR", example("nonspin")}, {"CHGCAR1", spin}},
+         banner + " Add charge densities\n" + reading("CHGCAR1", "spin polarized")
+             + reading("CHGCAR", "non-spin polarized") + lattices,
+         1},
+        {{"-a", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", coarse}},
+         get_a + reading("CHGCAR2", "non-spin polarized") + grids, 1},
+        {{"-a", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", stretched(fragment, "1.000004")}},
+         get_a + reading("CHGCAR2", "non-spin polarized") + lattices, 1},
         // The full system is read last, so both fragments are read before it is missed.
         {dc, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}}, get_dc + " ERROR: CHGCAR does not exist!\n \n", 1},
         // Densities per zero volume would be undefined: refused after reading

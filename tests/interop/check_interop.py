@@ -6,7 +6,9 @@ GROUP vasp: pymatgen (Chgcar.from_file) and ASE (VaspChargeDensity) read every
 .vasp result of every grid mode with the grid voxmill wrote. GROUP xsf: ASE's
 XSF reader reads every .xsf result, its values times the cell volume in cubic
 bohr being that grid. GROUP chgcars: voxmill reads the CHGCAR files both write
-and reports the total charge and magnetisation they compute.
+and reports the total charge and magnetisation they compute. GROUP reductions:
+voxmill's sum (-a) is the sum of pymatgen's grids, and its plane profiles are
+pymatgen's averages along each axis, divided by the volume for -i.
 A check that needs the README's workaround for a difference in layout made by
 design ("Working with ASE and pymatgen") says so in its name. Exits 77
 (skipped) when the libraries are missing.
@@ -24,7 +26,7 @@ try:
     import numpy as np
     from ase.calculators.vasp import VaspChargeDensity
     from ase.io.xsf import read_xsf
-    from pymatgen.io.vasp.outputs import Chgcar
+    from pymatgen.io.vasp.outputs import Chgcar, Locpot
 except ImportError as missing:
     print(f"skipped: {missing.name} is not installed (Debian packages python3-ase and python3-pymatgen)")
     sys.exit(77)
@@ -163,7 +165,37 @@ def check_library_chgcars():
               f"{found} != {expected}\n{output}")
 
 
-{"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars}[GROUP]()
+def check_reductions():
+    cwd = fresh_dir("reductions")
+    for example in ("aeccar", "slab-potential", "nonspin"):
+        for source in (EXAMPLES / example).iterdir():
+            shutil.copy(source, cwd / source.name)
+    status, output = run_voxmill(["-a", "AECCAR0", "AECCAR2"], cwd)
+    grids = [Chgcar.from_file(str(cwd / name)).data["total"] for name in ("AECCAR0", "AECCAR2", "CHGSUM.vasp")]
+    check("CHGSUM.vasp is the sum of pymatgen's AECCAR0 and AECCAR2", status == 0
+          and np.allclose(grids[2], grids[0] + grids[1], rtol=1e-14, atol=0), output)
+    # Profiles of a hexagonal cell, of the 3 x 2 x 2 grid of nonspin and of the
+    # slab's potential, written with 6 decimals; the heights are those of the
+    # planes normal to each axis, one grid step up.
+    for option, axis, name in [("-ia", 0, "AECCAR2"), ("-ib", 1, "AECCAR2"), ("-ic", 2, "AECCAR2"),
+                               ("-ia", 0, "CHGCAR"), ("-ib", 1, "CHGCAR"), ("-i", 2, "CHGCAR"),
+                               ("-p", 2, "LOCPOT"), ("-pa", 0, "LOCPOT"), ("-pb", 1, "LOCPOT")]:
+        per_volume = option.startswith("-i")
+        status, output = run_voxmill([option, name], cwd)
+        written = np.loadtxt(cwd / ("CHGPLANE" if per_volume else "POTPLANE"), ndmin=2)
+        data = (Chgcar if per_volume else Locpot).from_file(str(cwd / name))
+        lattice = data.structure.lattice
+        means = data.get_average_along_axis(axis) / (lattice.volume if per_volume else 1)
+        N = len(means)
+        face = np.linalg.norm(np.cross(lattice.matrix[(axis + 1) % 3], lattice.matrix[(axis + 2) % 3]))
+        heights = np.arange(1, N + 1) * lattice.volume / face / N
+        check(f"voxmill {option} {name} is pymatgen's get_average_along_axis({axis})", status == 0
+              and written.shape == (N, 2) and np.allclose(written, np.c_[heights, means], rtol=0, atol=5.01e-7),
+              output if status else f"{written} != {np.c_[heights, means]}")
+
+
+{"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars,
+ "reductions": check_reductions}[GROUP]()
 if failures:
     print(f"{len(failures)} check(s) failed")
     sys.exit(1)

@@ -1,0 +1,20 @@
+// Densities added up: block 1 of several files computed in one cell on one
+// FFT grid, as the all-electron core and valence densities of a run.
+#pragma once
+
+#include "model.hpp"
+
+namespace voxmill {
+
+// The largest difference in any component of the lattice vectors, in
+// angstrom, that still counts as the same cell.
+inline constexpr double lattice_tolerance = 1e-5;
+
+// Whether the lattice vectors of two files, times their scale factors, agree
+// within lattice_tolerance in every component.
+bool same_lattice(const StructureHeader& first, const StructureHeader& second);
+
+// sum + term in place of `sum`, point by point; both grids have the same extents.
+void add_grid(DensityGrid& sum, const DensityGrid& term);
+
+}  // namespace voxmill
