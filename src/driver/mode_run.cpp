@@ -1,14 +1,11 @@
 #include "driver/mode_run.hpp"
 
-#include <deque>
 #include <optional>
 
 #include "driver/console_texts.hpp"
 #include "driver/reading.hpp"
-#include "formats/chgcar_writer.hpp"
-#include "formats/chgplane_writer.hpp"
+#include "driver/results.hpp"
 #include "formats/report.hpp"
-#include "formats/xsf_writer.hpp"
 #include "ops/difference.hpp"
 #include "ops/plane.hpp"
 #include "ops/spin_split.hpp"
@@ -61,38 +58,6 @@ PartialSum read_partial_sum(std::span<const std::string> names)
     }
     return {std::move(first), std::move(*sum.CHG)};
 }
-
-// The result files of a run: each written whole and closed as it comes, and
-// all renamed to their names only once every one is complete.
-class Results {
-public:
-    void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
-    {
-        const std::string base(base_name);
-        console::line("Writing to XCrySDen file, please wait...");
-        ixcrysden(files_.emplace_back(base + ".xsf"), header, grid);
-        files_.back().close();
-        console::line("Writing to VASPVIEW file, please wait...");
-        ivaspview(files_.emplace_back(base + ".vasp"), header, grid);
-        files_.back().close();
-    }
-
-    void write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile)
-    {
-        OutputFile& file = files_.emplace_back(std::string(file_name));
-        console::line("Writing to " + std::string(file_name) + " file, please wait...");
-        write_chgplane(file, profile);
-        file.close();
-    }
-
-    void commit()
-    {
-        for (OutputFile& file : files_) file.commit();
-    }
-
-private:
-    std::deque<OutputFile> files_;
-};
 
 // Read, report, compute, write. The grids live inside this call, so they are
 // released before the run's CPU time is taken.
