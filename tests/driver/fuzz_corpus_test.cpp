@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/run_binary.hpp"
+#include "support/scratch.hpp"
 #include "targets.hpp"
 
 namespace voxmill::testing {

@@ -2,13 +2,13 @@
 // with exit status 1 and its message (file, line, what was wrong) and leave the
 // folder as it was: never a crash, a hang, a result or a silent success.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
-#include "voxmill_run.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {
@@ -23,12 +23,11 @@ RunResult expect_failure(const fs::path& dir, const std::vector<std::string>& ar
     return result;
 }
 
-// The first `count` lines of `lines`, each with its line end.
-std::string first_lines(const std::vector<std::string>& lines, std::size_t count)
+std::string head(const std::string& text, int lines)  // its first `lines` lines
 {
-    std::string text;
-    for (std::size_t n = 0; n < count; ++n) text += lines[n] + "\n";
-    return text;
+    std::size_t end = 0;
+    while (lines-- > 0) end = text.find('\n', end) + 1;
+    return text.substr(0, end);
 }
 
 TEST(MalformedInput, NoReadableFile)
@@ -39,11 +38,11 @@ TEST(MalformedInput, NoReadableFile)
     fs::create_symlink("loop", dir.path() / "loop");
     fs::create_symlink("nowhere", dir.path() / "dangling");
     ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-    const std::pair<std::string, std::string> cases[] = {
-        {"empty", "empty: the file is empty"}, {"directory", "cannot read directory: Is a directory"},
-        {"loop", "cannot read loop: Too many levels of symbolic links"},
-        {"fifo", "cannot read fifo: not a regular file"}};
-    for (const auto& [file, message] : cases) expect_failure(dir.path(), {"-c", file}, "voxmill: " + message + "\n");
+    for (const auto& [file, message] : Files{{"empty", "empty: the file is empty"},
+                                             {"directory", "cannot read directory: Is a directory"},
+                                             {"loop", "cannot read loop: Too many levels of symbolic links"},
+                                             {"fifo", "cannot read fifo: not a regular file"}})
+        expect_failure(dir.path(), {"-c", file}, "voxmill: " + message + "\n");
     EXPECT_EQ(expect_failure(dir.path(), {"-c", "dangling"}, "").out,
               banner + " Get charge density\n ERROR: dangling does not exist!\n \n");
 }
@@ -53,29 +52,25 @@ TEST(MalformedInput, NoReadableFile)
 // of each line of values; each cut file read for its charge and its spin density.
 TEST(MalformedInput, FileCutInsideABlock)
 {
-    const std::pair<std::string, int> examples[] = {{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}};
-    for (const auto& [name, blocks] : examples) {
-        const std::vector<std::string> lines = lines_of(example(name));
+    for (const auto& [name, blocks] : {std::pair<std::string, int>{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}}) {
+        const std::string text = example(name), grid = "\n    3    2    2\n";
         int block = 0;
-        for (std::size_t g = 11; g < lines.size(); ++g) {
-            if (lines[g] != lines[11]) continue;
+        for (std::size_t g = text.find(grid); g != std::string::npos; g = text.find(grid, g + 1)) {
             const std::string what = ": unexpected end of file while reading density block " + std::to_string(++block);
-            for (std::size_t cut = g + 1; cut <= g + 3; ++cut) {
-                const std::string whole = first_lines(lines, cut), half = lines[cut].substr(0, lines[cut].size() / 2);
-                for (const std::string& content : {whole, whole + half}) {
-                    std::istringstream words(content.substr(first_lines(lines, g + 1).size()));
-                    std::size_t values = 0;
-                    for (std::string word; words >> word;) ++values;
-                    const std::string err = "voxmill: CHGCAR:" + std::to_string(lines_of(content).size()) + what + " ("
-                                          + std::to_string(values) + " of 12 values read)\n";
+            for (std::size_t end = g + grid.size(), line = 0; line < 3; ++line, end = text.find('\n', end) + 1)
+                for (const std::size_t cut : {end, end + (text.find('\n', end) - end) / 2}) {
+                    const std::string content = text.substr(0, cut);
+                    std::istringstream words(content.substr(g + grid.size()));
+                    const auto values = std::distance(std::istream_iterator<std::string>(words), {});
+                    const std::string err = "voxmill: CHGCAR:" + std::to_string(std::ranges::count(content, '\n') + (cut > end))
+                                          + what + " (" + std::to_string(values) + " of 12 values read)\n";
                     for (const std::string option : {"-c", "-s"}) {
-                        SCOPED_TRACE(name + " " + option + ", " + std::to_string(content.size()) + " bytes");
+                        SCOPED_TRACE(name + " " + option + ", " + std::to_string(cut) + " bytes");
                         ScratchDir dir;
                         dir.write("CHGCAR", content);
                         expect_failure(dir.path(), {option, "CHGCAR"}, err);
                     }
                 }
-            }
         }
         EXPECT_EQ(block, blocks) << name;
     }
@@ -85,71 +80,56 @@ TEST(MalformedInput, FileCutInsideABlock)
 // reach the same check with the same message are left out.
 TEST(MalformedInput, EachEndsWithItsMessage)
 {
-    const std::string nonspin = example("nonspin"), old_layout = example("old-layout");
-    const std::vector<std::string> lines = lines_of(nonspin);
-    const auto with_line = [&](std::size_t number, const std::string& text) {
-        std::vector<std::string> changed = lines;
-        changed.at(number - 1) = text;
-        return first_lines(changed, changed.size());
-    };
-    const std::string eof = "unexpected end of file, expected ";
+    const std::string nonspin = example("nonspin"), eof = "unexpected end of file, expected ";
+    const auto line = [&](int number, const std::string& text) { return with_line(nonspin, number, text + "\n"); };
     const std::string no_block = "no density block: expected a line of three grid dimensions after the atom positions";
     std::mt19937 random(6);  // the standard fixes its output, so the garbage is the same everywhere
     std::string garbage(4096, '\0');
     for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
-    const struct {
-        std::string chgcar, message;  // the message after "voxmill: CHGCAR:"
-        std::string potcar = {};
-    } cases[] = {
+    // A CHGCAR and the message after "voxmill: CHGCAR:", a POTCAR beside it for the old layout.
+    const std::pair<std::string, std::string> cases[] = {
         // Cut in the structure part, at each step that reads a line of its own.
-        {first_lines(lines, 1), "1: " + eof + "the lines of the cell"},
-        {first_lines(lines, 5), "5: " + eof + "the species names or atom counts on line 6"},
-        {first_lines(lines, 6), "6: " + eof + "the number of atoms of species 1"},
-        {first_lines(lines, 7), "7: " + eof + "the coordinate mode"},
-        {first_lines(lines, 8), "8: " + eof + "the position of atom 1"},
-        {first_lines(lines, 10), "10: " + no_block},
-        {first_lines(lines, 11), "11: " + no_block},
+        {head(nonspin, 1), "1: " + eof + "the lines of the cell"},
+        {head(nonspin, 5), "5: " + eof + "the species names or atom counts on line 6"},
+        {head(nonspin, 6), "6: " + eof + "the number of atoms of species 1"},
+        {head(nonspin, 7), "7: " + eof + "the coordinate mode"}, {head(nonspin, 8), "8: " + eof + "the position of atom 1"},
+        {head(nonspin, 10), "10: " + no_block},
         // The old layout has its counts on line 6 and its species from POTCAR.
-        {first_lines(lines_of(old_layout), 6), "6: " + eof + "the coordinate mode", example("old-layout", "POTCAR")},
+        {head(example("old-layout"), 6), "6: " + eof + "the coordinate mode"},
         // No number where one belongs; NaN and infinity are no numbers either.
-        {with_line(2, "   NaN"), "2: expected the scaling factor, found \"NaN\""},
-        {with_line(4, " 0.0 Infinity 0.0"), "4: expected lattice vector 2, found \"Infinity\""},
-        {with_line(10, "  0.5 -inf 0.5"), "10: expected the position of atom 2, found \"-inf\""},
-        {with_line(12, "    3    x    2"), "12: expected the grid dimensions, found \"x\""},
-        {with_line(13, " nan"), "13: expected a real number, found \"nan\""},
-        {with_line(15, " 0.11000000000E+02 -.7600E"), "15: expected a real number, found \"-.7600E\""},
-        {with_line(13, " 0.1E+999"), "13: expected a real number, found \"0.1E+999\" (out of range)"},
+        {line(2, "   NaN"), "2: expected the scaling factor, found \"NaN\""},
+        {line(4, " 0.0 Infinity 0.0"), "4: expected lattice vector 2, found \"Infinity\""},
+        {line(10, "  0.5 -inf 0.5"), "10: expected the position of atom 2, found \"-inf\""},
+        {line(12, "    3    x    2"), "12: expected the grid dimensions, found \"x\""},
+        {line(13, " nan"), "13: expected a real number, found \"nan\""},
+        {line(15, " 0.11000000000E+02 -.7600E"), "15: expected a real number, found \"-.7600E\""},
+        {line(13, " 0.1E+999"), "13: expected a real number, found \"0.1E+999\" (out of range)"},
         // Bytes of no text are shown escaped.
-        {with_line(14, std::string(" 0.625\0\0\0\0E+01", 14)),
-         "14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
-        {first_lines(lines, 12) + "\xff\xfe\x80\n", "13: expected a real number, found \"\\xff\\xfe\\x80\""},
+        {line(14, std::string(" 0.625\0\0\0\0E+01", 14)), "14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
+        {head(nonspin, 12) + "\xff\xfe\x80\n", "13: expected a real number, found \"\\xff\\xfe\\x80\""},
         // The title takes any bytes; the scaling factor is the first value read.
         {garbage, "2: expected the scaling factor, found "
                   "\"CU\\x8b\\x81R\\xa3\\x96){i\\x18\\xb0*\\xc3\\x87$K\\xb8!\\xccrD\\xa1\\x0f\\xc5\""},
         // Lines of several megabytes; the blocks are counted to the end of the
         // file before a broken block is reported.
         {std::string(17 << 20, 'x') + "\n" + nonspin, "1: line is longer than 16 MiB"},
-        {with_line(13, " x") + std::string(17 << 20, 'x') + "\n",
-         std::to_string(lines.size() + 1) + ": line is longer than 16 MiB"},
-        {with_line(2, std::string(5'000'000, '5')),
-         "2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
+        {line(13, " x") + std::string(17 << 20, 'x') + "\n", "20: line is longer than 16 MiB"},
+        {line(2, std::string(5'000'000, '5')), "2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
         // Atom counts and grid dimensions out of bounds.
-        {with_line(7, "  1 99999999999"),
-         "7: expected the number of atoms of species 2, found \"99999999999\" (out of range)"},
-        {with_line(7, "     2"), "8: expected the number of atoms of species 2, found \"Direct\""},
-        {with_line(12, "    3    0    2"), "12: expected grid dimensions of at least 1, found 3 0 2"},
-        {with_line(12, "   -3    2    2"), "12: expected grid dimensions of at least 1, found -3 2 2"},
-        {with_line(12, " 2100000000 2100000000 2100000000"),
+        {line(7, "  1 99999999999"), "7: expected the number of atoms of species 2, found \"99999999999\" (out of range)"},
+        {line(7, "     2"), "8: expected the number of atoms of species 2, found \"Direct\""},
+        {line(12, "    3    0    2"), "12: expected grid dimensions of at least 1, found 3 0 2"},
+        {line(12, " 2100000000 2100000000 2100000000"),
          "12: grid 2100000000 x 2100000000 x 2100000000 has more points than a 64-bit count can hold"},
         // A grid claiming far more values than the file holds ends where they end.
-        {with_line(12, " 1000 1000 1000"), "16: expected a real number, found \"augmentation\""},
+        {line(12, " 1000 1000 1000"), "16: expected a real number, found \"augmentation\""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message.substr(0, 100));
+    for (const auto& [chgcar, message] : cases) {
+        SCOPED_TRACE(message.substr(0, 100));
         ScratchDir dir;
-        dir.write("CHGCAR", c.chgcar);
-        if (!c.potcar.empty()) dir.write("POTCAR", c.potcar);
-        expect_failure(dir.path(), {"-c", "CHGCAR"}, "voxmill: CHGCAR:" + c.message + "\n");
+        dir.write("CHGCAR", chgcar);
+        dir.write("POTCAR", example("old-layout", "POTCAR"));
+        expect_failure(dir.path(), {"-c", "CHGCAR"}, "voxmill: CHGCAR:" + message + "\n");
     }
 }
 

@@ -2,16 +2,15 @@
 // a result name stays untouched, even where the run completed that result
 // before the failure, and no temporary file stays behind.
 #include <gtest/gtest.h>
-
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <thread>
 
-#include "voxmill_run.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {
@@ -28,88 +27,69 @@ std::string cube_chgcar(int n)
     return text;
 }
 
-TEST(ResultFiles, AFileSizeLimitLeavesTheEarlierFileUntouched)
-{
-    ScratchDir dir;
-    // Results of about 195 kB each; the run stops at the first.
-    const Files before{{"CHGCAR", cube_chgcar(20)}, {"CHGDEN.xsf", "old xsf\n"}, {"CHGDEN.vasp", "old vasp\n"}};
-    for (const auto& [name, content] : before) dir.write(name, content);
-    const RunResult result = Voxmill({"-c", "CHGCAR"}, dir.path(), 100'000).wait();
-    EXPECT_EQ(result.signal, 0) << "ended by SIGXFSZ";
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.xsf: File too large\n");
-    expect_files(dir.path(), before);
-}
-
-// Unmounts a file system when the test ends, however it ends.
-struct Unmount {
+struct Unmount {  // a file system, when the test ends however it ends
     fs::path where;
     ~Unmount() { ::umount2(where.c_str(), MNT_DETACH); }
 };
 
-TEST(ResultFiles, AFailureAtTheSecondResultLeavesTheFirstAsItWas)
+TEST(ResultFiles, AFailedWriteLeavesEveryEarlierFileUntouched)
 {
     ScratchDir dir;
-    dir.write("CHGCAR", cube_chgcar(20));
+    dir.write("CHGCAR", cube_chgcar(20));  // results of about 195 kB each
     const std::string input = dir.path() / "CHGCAR";
     ASSERT_EQ(Voxmill({"-c", input}, dir.path()).wait().status, 0);
-    const std::size_t xsf_size = dir.read("CHGDEN.xsf").size();
-
-    // A directory in the way of CHGDEN.vasp.
-    const Files earlier{{"CHGDEN.xsf", "old xsf\n"}};
+    const auto expect_kept = [&](const fs::path& where, rlim_t file_size_limit, const std::string& why) {
+        const Files before = files_in(where);
+        const RunResult result = Voxmill({"-c", input}, where, file_size_limit).wait();
+        EXPECT_EQ(result.signal, 0) << "ended by a signal";
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "voxmill: cannot write " + why + "\n");
+        expect_files(where, before);
+    };
+    // A file-size limit stops the run at the first result.
+    dir.write("limited/CHGDEN.xsf", "old xsf\n");
+    dir.write("limited/CHGDEN.vasp", "old vasp\n");
+    expect_kept(dir.path() / "limited", 100'000, "CHGDEN.xsf: File too large");
+    // A directory in the way of CHGDEN.vasp; room for the new XSF file, not for the new ".vasp" file.
     fs::create_directories(dir.path() / "blocked" / "CHGDEN.vasp");
     dir.write("blocked/CHGDEN.xsf", "old xsf\n");
-    RunResult result = Voxmill({"-c", input}, dir.path() / "blocked").wait();
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.vasp: Is a directory\n");
-    expect_files(dir.path() / "blocked", {{"CHGDEN.xsf", "old xsf\n"}, {"CHGDEN.vasp", ""}});
-
-    // Room for the new XSF file, not for the new ".vasp" file.
+    expect_kept(dir.path() / "blocked", 0, "CHGDEN.vasp: Is a directory");
     const fs::path full = dir.path() / "full";
     fs::create_directory(full);
-    const std::string size = "size=" + std::to_string(xsf_size + (64 << 10));
+    const std::string size = "size=" + std::to_string(dir.read("CHGDEN.xsf").size() + (64 << 10));
     if (::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
     const Unmount unmount{full};
     dir.write("full/CHGDEN.xsf", "old xsf\n");
-    result = Voxmill({"-c", input}, full).wait();
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "voxmill: cannot write CHGDEN.vasp: No space left on device\n");
-    expect_files(full, earlier);
+    expect_kept(full, 0, "CHGDEN.vasp: No space left on device");
 }
 
-// Stops a run with a signal while it writes a result of about 25 MB. Each
-// result name then holds the earlier file.
+// Stops a run with a signal while the temporary file of a result of about 25 MB
+// is there. Each result name then holds the earlier file or the whole result.
 TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
 {
     ScratchDir reference;
     reference.write("CHGCAR", cube_chgcar(100));
     ASSERT_EQ(Voxmill({"-c", "CHGCAR"}, reference.path()).wait().status, 0);
     const Files done = files_in(reference.path());
-
-    // The result whose temporary file is there when the signal is sent.
-    const std::pair<int, std::string> cases[] = {{SIGINT, "CHGDEN.xsf"}, {SIGTERM, "CHGDEN.vasp"}};
-    for (const auto& [signal, writing] : cases) {
+    for (const auto& [signal, writing] : {std::pair<int, std::string>{SIGINT, "CHGDEN.xsf"}, {SIGTERM, "CHGDEN.vasp"}}) {
         SCOPED_TRACE(std::string(strsignal(signal)) + " while writing " + writing);
         ScratchDir dir;
-        dir.write("CHGCAR", done.at("CHGCAR"));
-        for (const char* name : {"CHGDEN.xsf", "CHGDEN.vasp"}) dir.write(name, "old\n");
+        Files expected = {{"CHGCAR", done.at("CHGCAR")}, {"CHGDEN.xsf", "old\n"}, {"CHGDEN.vasp", "old\n"}};
+        for (const auto& [name, content] : expected) dir.write(name, content);
         Voxmill run({"-c", "CHGCAR"}, dir.path());
-
-        bool seen = false;  // for a minute at most
-        for (int tries = 0; !seen && tries < 300'000; ++tries) {
-            for (const auto& entry : fs::directory_iterator(dir.path()))
-                seen = seen || entry.path().filename().string().starts_with("." + writing + ".");
-            if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        ASSERT_TRUE(seen) << "no temporary file for " << writing;
+        const auto temporary = [&](const fs::directory_entry& entry) {
+            return entry.path().filename().string().starts_with("." + writing + ".");
+        };
+        int tries = 0;  // for a minute at most
+        while (!std::ranges::any_of(fs::directory_iterator(dir.path()), temporary) && ++tries < 300'000)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_LT(tries, 300'000) << "no temporary file for " << writing;
         run.send(signal);
         EXPECT_EQ(run.wait().signal, signal);
-
         const Files left = files_in(dir.path());
-        Files expected = done;
-        for (const char* name : {"CHGDEN.xsf", "CHGDEN.vasp"})
-            if (left.contains(name) && left.at(name) == "old\n") expected[name] = "old\n";
+        for (auto& [name, content] : expected)
+            if (!left.contains(name) || left.at(name) != "old\n") content = done.at(name);
         expect_files(dir.path(), expected);
     }
 }

@@ -8,7 +8,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "support/failure_of.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/potcar.hpp"
-#include "support/failure_of.hpp"
-#include "support/run_binary.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {

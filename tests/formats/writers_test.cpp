@@ -3,7 +3,7 @@
 
 #include "formats/chgcar_writer.hpp"
 #include "formats/xsf_writer.hpp"
-#include "support/run_binary.hpp"
+#include "support/scratch.hpp"
 #include "text/real_form.hpp"
 
 namespace voxmill::testing {

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "support/failure_of.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {

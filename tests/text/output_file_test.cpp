@@ -8,8 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "support/failure_of.hpp"
-#include "support/run_binary.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {

@@ -6,8 +6,7 @@
 
 #include <filesystem>
 
-#include "support/failure_of.hpp"
-#include "support/run_binary.hpp"
+#include "support/scratch.hpp"
 #include "system/interrupts.hpp"
 
 namespace voxmill::testing {
