@@ -29,12 +29,7 @@ TEST(Variants, ReadAsTheFileTheyWereMadeFrom)
     // GaAs with its second atom off the diagonal, and that atom in Cartesian
     // coordinates: 0.25 a1 + 0.5 a2 + 0.75 a3 in units of the scale factor.
     const std::string gaas = with_line(example("old-layout"), 9, "  0.250000  0.500000  0.750000\n");
-    const std::string moved = with_line(spin, 10, "  0.250000  0.250000  0.250000\n");
-    const std::string crlf = std::regex_replace(nonspin, std::regex("\n"), "\r\n");
-    const struct {
-        std::string what, base, variant, err = {};
-        Files others = {};
-    } variants[] = {
+    const struct { std::string what, base, variant, err = {}; Files others = {}; } variants[] = {
         {"grid lines as pymatgen and hand-cut files write them", spin,
          with_line(with_line(spin, 12, "   3   2   2\n"), 21, "\t3 2\t2 \n")},
         {"no empty line before the first grid line", noncollinear, with_line(noncollinear, 11, "")},
@@ -46,9 +41,11 @@ TEST(Variants, ReadAsTheFileTheyWereMadeFrom)
                    8, "Selective dynamics\nDirect\n")},
         {"Cartesian positions", gaas, with_line(with_line(gaas, 9, "  0.625 0.5 0.375\n"), 7, "Cartesian\n"), "",
          {{"POTCAR", example("old-layout", "POTCAR")}}},
-        {"two snapshots of a molecular-dynamics run", spin, moved.substr(0, moved.find("augmentation")) + spin,
+        {"two snapshots of a molecular-dynamics run", spin,
+         with_line(spin.substr(0, spin.find("augmentation")), 10, "  0.250000  0.250000  0.250000\n") + spin,
          "voxmill: CHGCAR holds 2 snapshots; the last one is read\n"},
-        {"CR LF line ends, the last one a CR alone", nonspin, crlf.substr(0, crlf.size() - 1)},
+        {"CR LF line ends, the last one a CR alone", nonspin,
+         std::regex_replace(nonspin.substr(0, nonspin.size() - 1), std::regex("\n"), "\r\n") + "\r"},
     };
     for (const auto& v : variants) {
         SCOPED_TRACE(v.what);
@@ -91,13 +88,8 @@ TEST(Variants, InputsFarAwayAndTheirPotcar)
 TEST(EdgeCases, GiveWhatTheRulesSay)
 {
     const std::string old_layout = example("old-layout"), nonspin = example("nonspin");
-    const std::string small = "x\n1\n1 0 0\n0 1 0\n0 0 1\nH\n1\nD\n0 0 0\n\n";
-    const struct {
-        std::string what;
-        Files inputs;
-        std::string option, shown, err;  // `shown` stands in the console output
-        Files results = {};
-    } cases[] = {
+    // `shown` stands in the console output.
+    const struct { std::string what; Files inputs; std::string option, shown, err; Files results = {}; } cases[] = {
         // An item a null value or a slash leaves unfilled keeps the group before's.
         {"POTCAR group of nulls", {{"CHGCAR", old_layout}, {"POTCAR", "   TITEL  = PAW_PBE Fe\n,,,,\n"}}, "-c",
          " Species         =    Fe   Fe\n", ""},
@@ -109,7 +101,8 @@ TEST(EdgeCases, GiveWhatTheRulesSay)
          "-c", " ...Calculation type: non-spin polarized\n",
          "voxmill: CHGCAR:13: unexpected end of file while reading density block 1 (1 of 1000 values read)\n"},
         // A repeat fills 64 values in a file of 58 bytes.
-        {"repeat count", {{"CHGCAR", small + "    4    4    4\n64*1.0\n"}}, "-c", " Total charge    =    1.000   electrons\n", ""},
+        {"repeat count", {{"CHGCAR", "x\n1\n1 0 0\n0 1 0\n0 0 1\nH\n1\nD\n0 0 0\n\n    4    4    4\n64*1.0\n"}}, "-c",
+         " Total charge    =    1.000   electrons\n", ""},
         // The profile divides by D (s s) s, which here differs from the report's ((D s) s) s.
         {"plane volume",
          {{"CHGCAR", "x\n  -1.74\n 7.9648 0 0\n 0.3 8.5842 0\n 0.1 -0.2 2.8507\n X\n 1\nDirect\n 0 0 0\n\n"

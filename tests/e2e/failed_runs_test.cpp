@@ -1,22 +1,31 @@
-// Malformed inputs, most made here from the bundled examples. Each run must end
-// with exit status 1 and its message (file, line, what was wrong) and leave the
-// folder as it was: never a crash, a hang, a result or a silent success.
+// Failed runs. Malformed inputs, most made here from the bundled examples, and
+// result files that cannot be written: each run must end with exit status 1 and
+// its message (file, line, what was wrong) and leave the folder as it was: never
+// a crash, a hang, a silent success, a changed earlier result (even one the run
+// completed before the failure) or a temporary file. A run stopped by a signal
+// leaves each result name with its earlier file or the whole result.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {
 
-RunResult expect_failure(const fs::path& dir, const std::vector<std::string>& args, const std::string& err)
+RunResult expect_failure(const fs::path& dir, const std::vector<std::string>& args, const std::string& err,
+                         rlim_t file_size_limit = 0)
 {
     const Files before = files_in(dir);
-    const RunResult result = Voxmill(args, dir).wait();
+    const RunResult result = Voxmill(args, dir, file_size_limit).wait();
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, err);
     expect_files(dir, before);
@@ -38,10 +47,9 @@ TEST(MalformedInput, NoReadableFile)
     fs::create_symlink("loop", dir.path() / "loop");
     fs::create_symlink("nowhere", dir.path() / "dangling");
     ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-    for (const auto& [file, message] : Files{{"empty", "empty: the file is empty"},
+    for (const auto& [file, message] : Files{{"empty", "empty: the file is empty"}, {"fifo", "cannot read fifo: not a regular file"},
                                              {"directory", "cannot read directory: Is a directory"},
-                                             {"loop", "cannot read loop: Too many levels of symbolic links"},
-                                             {"fifo", "cannot read fifo: not a regular file"}})
+                                             {"loop", "cannot read loop: Too many levels of symbolic links"}})
         expect_failure(dir.path(), {"-c", file}, "voxmill: " + message + "\n");
     EXPECT_EQ(expect_failure(dir.path(), {"-c", "dangling"}, "").out,
               banner + " Get charge density\n ERROR: dangling does not exist!\n \n");
@@ -64,10 +72,11 @@ TEST(MalformedInput, FileCutInsideABlock)
                     const auto values = std::distance(std::istream_iterator<std::string>(words), {});
                     const std::string err = "voxmill: CHGCAR:" + std::to_string(std::ranges::count(content, '\n') + (cut > end))
                                           + what + " (" + std::to_string(values) + " of 12 values read)\n";
+                    SCOPED_TRACE(name + ", " + std::to_string(cut) + " bytes");
+                    ScratchDir dir;
+                    dir.write("CHGCAR", content);
                     for (const std::string option : {"-c", "-s"}) {
-                        SCOPED_TRACE(name + " " + option + ", " + std::to_string(cut) + " bytes");
-                        ScratchDir dir;
-                        dir.write("CHGCAR", content);
+                        SCOPED_TRACE(option);
                         expect_failure(dir.path(), {option, "CHGCAR"}, err);
                     }
                 }
@@ -89,11 +98,10 @@ TEST(MalformedInput, EachEndsWithItsMessage)
     // A CHGCAR and the message after "voxmill: CHGCAR:", a POTCAR beside it for the old layout.
     const std::pair<std::string, std::string> cases[] = {
         // Cut in the structure part, at each step that reads a line of its own.
-        {head(nonspin, 1), "1: " + eof + "the lines of the cell"},
+        {head(nonspin, 1), "1: " + eof + "the lines of the cell"}, {head(nonspin, 10), "10: " + no_block},
         {head(nonspin, 5), "5: " + eof + "the species names or atom counts on line 6"},
         {head(nonspin, 6), "6: " + eof + "the number of atoms of species 1"},
         {head(nonspin, 7), "7: " + eof + "the coordinate mode"}, {head(nonspin, 8), "8: " + eof + "the position of atom 1"},
-        {head(nonspin, 10), "10: " + no_block},
         // The old layout has its counts on line 6 and its species from POTCAR.
         {head(example("old-layout"), 6), "6: " + eof + "the coordinate mode"},
         // No number where one belongs; NaN and infinity are no numbers either.
@@ -130,6 +138,74 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         dir.write("CHGCAR", chgcar);
         dir.write("POTCAR", example("old-layout", "POTCAR"));
         expect_failure(dir.path(), {"-c", "CHGCAR"}, "voxmill: CHGCAR:" + message + "\n");
+    }
+}
+
+// The nonspin example's structure with an n x n x n grid of values.
+std::string cube_chgcar(int n)
+{
+    const std::string nonspin = example("nonspin");
+    const std::string dimension = std::string(5 - std::to_string(n).size(), ' ') + std::to_string(n);
+    std::string text = nonspin.substr(0, nonspin.find("    3    2    2\n")) + dimension + dimension + dimension + "\n";
+    for (long v = 0; v < long{n} * n * n; v += 5)
+        text += " 0.44062142953E+01 0.20000000000E+01 0.30000000000E+01 0.45000000000E+01 -.50000000000E-01\n";
+    return text;
+}
+
+// Unmounts a file system when the test ends, however it ends.
+struct Unmount { fs::path where; ~Unmount() { ::umount2(where.c_str(), MNT_DETACH); } };
+
+TEST(ResultFiles, AFailedWriteLeavesEveryEarlierFileUntouched)
+{
+    ScratchDir dir;
+    dir.write("CHGCAR", cube_chgcar(20));  // results of about 195 kB each
+    const std::string input = dir.path() / "CHGCAR";
+    ASSERT_EQ(Voxmill({"-c", input}, dir.path()).wait().status, 0);
+    // A file-size limit stops the run at the first result.
+    dir.write("limited/CHGDEN.xsf", "old xsf\n");
+    dir.write("limited/CHGDEN.vasp", "old vasp\n");
+    expect_failure(dir.path() / "limited", {"-c", input}, "voxmill: cannot write CHGDEN.xsf: File too large\n", 100'000);
+    // A directory in the way of CHGDEN.vasp; room for the new XSF file, not for the new ".vasp" file.
+    fs::create_directories(dir.path() / "blocked" / "CHGDEN.vasp");
+    dir.write("blocked/CHGDEN.xsf", "old xsf\n");
+    expect_failure(dir.path() / "blocked", {"-c", input}, "voxmill: cannot write CHGDEN.vasp: Is a directory\n");
+    const fs::path full = dir.path() / "full";
+    fs::create_directory(full);
+    const std::string size = "size=" + std::to_string(dir.read("CHGDEN.xsf").size() + (64 << 10));
+    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, size.c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const Unmount unmount{full};
+    dir.write("full/CHGDEN.xsf", "old xsf\n");
+    expect_failure(full, {"-c", input}, "voxmill: cannot write CHGDEN.vasp: No space left on device\n");
+}
+
+// Stops a run with a signal while the temporary file of a result of about 25 MB
+// is there. Each result name then holds the earlier file or the whole result.
+TEST(ResultFiles, ASignalDuringAWriteLeavesNoTemporaryFile)
+{
+    ScratchDir reference;
+    reference.write("CHGCAR", cube_chgcar(100));
+    ASSERT_EQ(Voxmill({"-c", "CHGCAR"}, reference.path()).wait().status, 0);
+    const Files done = files_in(reference.path());
+    for (const auto& [signal, writing] : {std::pair<int, std::string>{SIGINT, "CHGDEN.xsf"}, {SIGTERM, "CHGDEN.vasp"}}) {
+        SCOPED_TRACE(std::string(strsignal(signal)) + " while writing " + writing);
+        ScratchDir dir;
+        Files expected = {{"CHGCAR", done.at("CHGCAR")}, {"CHGDEN.xsf", "old\n"}, {"CHGDEN.vasp", "old\n"}};
+        for (const auto& [name, content] : expected) dir.write(name, content);
+        Voxmill run({"-c", "CHGCAR"}, dir.path());
+        const auto temporary = [&](const fs::directory_entry& entry) {
+            return entry.path().filename().string().starts_with("." + writing + ".");
+        };
+        int tries = 0;  // for a minute at most
+        while (!std::ranges::any_of(fs::directory_iterator(dir.path()), temporary) && ++tries < 300'000)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_LT(tries, 300'000) << "no temporary file for " << writing;
+        run.send(signal);
+        EXPECT_EQ(run.wait().signal, signal);
+        const Files left = files_in(dir.path());
+        for (auto& [name, content] : expected)
+            if (!left.contains(name) || left.at(name) != "old\n") content = done.at(name);
+        expect_files(dir.path(), expected);
     }
 }
 
