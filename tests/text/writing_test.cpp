@@ -1,19 +1,27 @@
-// The 24-column real field by both paths, the fast one against the exact one
-// wherever its cases meet, and the free-form records of such fields.
-#include "text/real_form.hpp"
-
+// Fixed-width fields by their edit descriptors; the 24-column real field by both
+// paths, the fast one against the exact one wherever its cases meet, and the
+// free-form records of such fields; result files, which replace the file of
+// their name only when they are committed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <bit>
-#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
+#include "support/scratch.hpp"
+#include "text/fixed_fields.hpp"
 #include "text/free_form_writer.hpp"
+#include "text/output_file.hpp"
+#include "text/real_form.hpp"
 
-namespace voxmill {
+namespace voxmill::testing {
 namespace {
+
+using fields::fixed_field, fields::integer_field, fields::text_field;
+constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
 
 std::string field(char* (*put)(char*, double) noexcept, double value)
 {
@@ -22,9 +30,38 @@ std::string field(char* (*put)(char*, double) noexcept, double value)
     return std::string(out, real_field_width);
 }
 
+TEST(FixedFields, TextsIntegersAndReals)
+{
+    // Aw right-justified or cut, trailing blanks being characters; Iw, or w asterisks
+    std::string texts, integers;
+    for (const auto& [text, w] : {std::pair<std::string_view, int>{"Fe", 5}, {"Carbon", 5}, {"#Si bulk  ", 10}, {"", 3}})
+        text_field(texts, text, w);
+    EXPECT_EQ(texts, "   FeCarbo#Si bulk     ");
+    for (const long long value : {1000LL, -5LL, 0LL, -100LL, -99LL, 2147483647LL}) integer_field(integers, value, value > 1000 ? 10 : 3);
+    EXPECT_EQ(integers, "*** -5  0***-992147483647");
+    // Fw.d, rounded from the exact binary value
+    const std::tuple<double, int, int, std::string_view> reals[] = {  // a value, w, d, its field
+        {1.0, 12, 8, "  1.00000000"}, {-0.25, 12, 6, "   -0.250000"}, {0.1234, 8, 3, "   0.123"}, {1234.5678, 8, 3, "1234.568"},
+        {-0.0000004, 12, 6, "   -0.000000"}, {-0.0, 12, 6, "   -0.000000"},  // rounds to zero, keeps its sign
+        {12345.678, 8, 3, "********"}, {1e300, 8, 3, "********"}, {9999.9996, 8, 3, "********"},  // 10000.000 is 9 wide
+        {0.5, 4, 3, ".500"}, {-0.5, 5, 3, "-.500"}, {0.5, 3, 3, "***"},  // one column short: the zero goes
+        {0.9995, 5, 3, "1.000"}, {0.9995, 4, 3, "****"},                // 0.99950000000000005... in binary
+        {2.675, 5, 2, " 2.67"},                                          // 2.67499999999999982... in binary
+        {-0.0005, 6, 3, "-0.001"}, {7.0, 5, 0, "   7."}, {-2.5, 4, 0, " -2."}, {0.3, 2, 0, "0."}, {0.3, 1, 0, "*"},
+        {inf, 8, 3, "Infinity"}, {inf, 7, 3, "    Inf"}, {inf, 3, 3, "Inf"}, {inf, 2, 3, "**"}, {-inf, 9, 3, "-Infinity"},
+        {-inf, 8, 3, "    -Inf"}, {-inf, 4, 3, "-Inf"}, {-inf, 3, 3, "***"}, {nan, 12, 3, "         NaN"}, {nan, 3, 3, "NaN"},
+        {nan, 2, 3, "**"},
+    };
+    for (const auto& [value, w, d, expected] : reals) {
+        std::string record;
+        fixed_field(record, value, w, d);
+        EXPECT_EQ(record, expected) << "F" << w << "." << d << " of " << value;
+    }
+}
+
 TEST(RealForm, ExamplesByBothPaths)
 {
-    constexpr double inf = std::numeric_limits<double>::infinity(), max = std::numeric_limits<double>::max();
+    constexpr double max = std::numeric_limits<double>::max();
     const std::pair<double, std::string_view> examples[] = {
         // fixed form, F19.(15-s) and 5 blanks, from 0.1 - 0.5e-16 to below 1e15 - 0.5; exponent form
         {1.0, "   1.00000000000000     "}, {-0.5, " -0.500000000000000     "}, {1.0 / 3, "  0.333333333333333     "},
@@ -40,7 +77,7 @@ TEST(RealForm, ExamplesByBothPaths)
         {100000000000000.5, "   100000000000000.     "}, {100000000000001.5, "   100000000000002.     "},
         {1000000000000000.5, "  1.000000000000000E+015"}, {1000000000000001.5, "  1.000000000000002E+015"},
         {0x1p-24, "  5.960464477539062E-008"}, {inf, "                Infinity"}, {-inf, "               -Infinity"},
-        {std::numeric_limits<double>::quiet_NaN(), "                     NaN"},
+        {nan, "                     NaN"},
     };
     for (const auto& [value, expected] : examples) {
         EXPECT_EQ(field(put_real_field, value), expected) << "fast path, " << value;
@@ -62,11 +99,7 @@ TEST(RealForm, FastPathMatchesExactPath)
         double v = std::nextafter(std::nextafter(value, 0.0), 0.0);
         for (int i = 0; i < 5; ++i, v = std::nextafter(v, 1e300)) same(v);
     };
-    const auto parsed = [](const std::string& text) {
-        double v = 0;
-        std::from_chars(text.data(), text.data() + text.size(), v);
-        return v;
-    };
+    const auto parsed = [](const std::string& text) { return std::strtod(text.c_str(), nullptr); };
     std::mt19937_64 random(20240611);
     // Any bit pattern; full mantissas around the fast range; values as a CHGCAR holds them.
     std::uniform_real_distribution<double> log_magnitude(-32, 42);
@@ -127,5 +160,37 @@ TEST(RealRecords, ThreeFieldsARecordTheRestInTheLast)
     EXPECT_EQ(real_records_size(0), 0u);
 }
 
+TEST(OutputFile, ReplacesTheFileOnlyOnCommitAndLeavesNothingElse)
+{
+    ScratchDir dir;
+    const std::string path = (dir.path() / "CHGDEN.xsf").string();
+    dir.write("CHGDEN.xsf", "old\n");
+    const mode_t mask = ::umask(027);
+    for (const bool commit : {false, true}) {
+        std::string written;
+        {
+            // more than the buffer holds: small writes, a large one and reserved room
+            OutputFile file(path);
+            for (int i = 0; i < 100'000; ++i) {
+                const std::string record = "record " + std::to_string(i) + "\n";
+                file.write(record);
+                written += record;
+            }
+            written += std::string(3 << 20, 'x');
+            file.write(std::string_view(written).substr(written.size() - (3 << 20)));
+            file.advance(std::copy_n("tail\n", 5, file.reserve(5)));
+            written += "tail\n";
+            EXPECT_EQ(dir.read("CHGDEN.xsf"), "old\n");
+            if (commit) file.commit();
+        }
+        EXPECT_TRUE(dir.read("CHGDEN.xsf") == (commit ? written : "old\n")) << (commit ? "committed" : "not committed");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << "a temporary file left";
+    }
+    ::umask(mask);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));  // a new file's
+    const std::string nowhere = (dir.path() / "missing" / "CHGDEN.xsf").string();
+    EXPECT_EQ(failure_of([&] { OutputFile{nowhere}; }), "cannot write " + nowhere + ": " + std::strerror(ENOENT));
+}
+
 }  // namespace
-}  // namespace voxmill
+}  // namespace voxmill::testing
