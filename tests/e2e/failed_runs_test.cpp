@@ -55,38 +55,8 @@ TEST(MalformedInput, NoReadableFile)
               banner + " Get charge density\n ERROR: dangling does not exist!\n \n");
 }
 
-// Each example cut inside each of its blocks of 3 x 2 x 2 values on three lines:
-// after the grid line, after each line of values but the last and in the middle
-// of each line of values; each cut file read for its charge and its spin density.
-TEST(MalformedInput, FileCutInsideABlock)
-{
-    for (const auto& [name, blocks] : {std::pair<std::string, int>{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}}) {
-        const std::string text = example(name), grid = "\n    3    2    2\n";
-        int block = 0;
-        for (std::size_t g = text.find(grid); g != std::string::npos; g = text.find(grid, g + 1)) {
-            const std::string what = ": unexpected end of file while reading density block " + std::to_string(++block);
-            for (std::size_t end = g + grid.size(), line = 0; line < 3; ++line, end = text.find('\n', end) + 1)
-                for (const std::size_t cut : {end, end + (text.find('\n', end) - end) / 2}) {
-                    const std::string content = text.substr(0, cut);
-                    std::istringstream words(content.substr(g + grid.size()));
-                    const auto values = std::distance(std::istream_iterator<std::string>(words), {});
-                    const std::string err = "voxmill: CHGCAR:" + std::to_string(std::ranges::count(content, '\n') + (cut > end))
-                                          + what + " (" + std::to_string(values) + " of 12 values read)\n";
-                    SCOPED_TRACE(name + ", " + std::to_string(cut) + " bytes");
-                    ScratchDir dir;
-                    dir.write("CHGCAR", content);
-                    for (const std::string option : {"-c", "-s"}) {
-                        SCOPED_TRACE(option);
-                        expect_failure(dir.path(), {option, "CHGCAR"}, err);
-                    }
-                }
-        }
-        EXPECT_EQ(block, blocks) << name;
-    }
-}
-
-// Each case breaks one step of the reading in its own way; cases that would
-// reach the same check with the same message are left out.
+// Each case breaks one step of the reading in its own way, read for its charge and for
+// its spin density; cases that would reach the same check with the same message are left out.
 TEST(MalformedInput, EachEndsWithItsMessage)
 {
     const std::string nonspin = example("nonspin"), eof = "unexpected end of file, expected ";
@@ -96,7 +66,7 @@ TEST(MalformedInput, EachEndsWithItsMessage)
     std::string garbage(4096, '\0');
     for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
     // A CHGCAR and the message after "voxmill: CHGCAR:", a POTCAR beside it for the old layout.
-    const std::pair<std::string, std::string> cases[] = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         // Cut in the structure part, at each step that reads a line of its own.
         {head(nonspin, 1), "1: " + eof + "the lines of the cell"}, {head(nonspin, 10), "10: " + no_block},
         {head(nonspin, 5), "5: " + eof + "the species names or atom counts on line 6"},
@@ -111,10 +81,8 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         {line(12, "    3    x    2"), "12: expected the grid dimensions, found \"x\""},
         {line(13, " nan"), "13: expected a real number, found \"nan\""},
         {line(15, " 0.11000000000E+02 -.7600E"), "15: expected a real number, found \"-.7600E\""},
-        {line(13, " 0.1E+999"), "13: expected a real number, found \"0.1E+999\" (out of range)"},
         // Bytes of no text are shown escaped.
         {line(14, std::string(" 0.625\0\0\0\0E+01", 14)), "14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
-        {head(nonspin, 12) + "\xff\xfe\x80\n", "13: expected a real number, found \"\\xff\\xfe\\x80\""},
         // The title takes any bytes; the scaling factor is the first value read.
         {garbage, "2: expected the scaling factor, found "
                   "\"CU\\x8b\\x81R\\xa3\\x96){i\\x18\\xb0*\\xc3\\x87$K\\xb8!\\xccrD\\xa1\\x0f\\xc5\""},
@@ -132,12 +100,32 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         // A grid claiming far more values than the file holds ends where they end.
         {line(12, " 1000 1000 1000"), "16: expected a real number, found \"augmentation\""},
     };
+    // Each example cut inside each of its blocks of 3 x 2 x 2 values on three lines: after the grid
+    // line, after each line of values but the last and in the middle of each line of values.
+    for (const auto& [name, blocks] : {std::pair<std::string, int>{"nonspin", 1}, {"spin", 2}, {"noncollinear", 4}}) {
+        const std::string text = example(name), grid = "\n    3    2    2\n";
+        int block = 0;
+        for (std::size_t g = text.find(grid); g != std::string::npos; g = text.find(grid, g + 1)) {
+            const std::string what = ": unexpected end of file while reading density block " + std::to_string(++block);
+            for (std::size_t end = g + grid.size(), line = 0; line < 3; ++line, end = text.find('\n', end) + 1)
+                for (const std::size_t cut : {end, end + (text.find('\n', end) - end) / 2}) {
+                    std::istringstream words(text.substr(g + grid.size(), cut - g - grid.size()));
+                    const auto values = std::distance(std::istream_iterator<std::string>(words), {});
+                    cases.emplace_back(text.substr(0, cut), std::to_string(std::count(text.begin(), text.begin() + cut, '\n') + (cut > end))
+                                                                + what + " (" + std::to_string(values) + " of 12 values read)");
+                }
+        }
+        EXPECT_EQ(block, blocks) << name;
+    }
     for (const auto& [chgcar, message] : cases) {
-        SCOPED_TRACE(message.substr(0, 100));
+        SCOPED_TRACE(std::to_string(chgcar.size()) + " bytes, " + message.substr(0, 100));
         ScratchDir dir;
         dir.write("CHGCAR", chgcar);
         dir.write("POTCAR", example("old-layout", "POTCAR"));
-        expect_failure(dir.path(), {"-c", "CHGCAR"}, "voxmill: CHGCAR:" + message + "\n");
+        for (const std::string option : {"-c", "-s"}) {
+            SCOPED_TRACE(option);
+            expect_failure(dir.path(), {option, "CHGCAR"}, "voxmill: CHGCAR:" + message + "\n");
+        }
     }
 }
 

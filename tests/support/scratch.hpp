@@ -13,22 +13,18 @@
 #include "system/failure.hpp"
 
 namespace voxmill::testing {
-
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;  // contents by name
 
-// The message of the Failure that `action` throws, or "no failure".
-std::string failure_of(auto&& action)
+std::string failure_of(auto&& action)  // the message of the Failure it throws, or "no failure"
 {
     try { action(); } catch (const Failure& failure) { return failure.what(); }
     return "no failure";
 }
-
 inline std::string read_file(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : throw std::runtime_error("cannot read " + path.string());
 }
 inline std::string example(const std::string& name, const std::string& file = "CHGCAR")  // a bundled one
 {
@@ -118,6 +114,7 @@ inline void expect_files(const fs::path& dir, const Files& files)  // exactly th
     for (const auto& [name, content] : files) EXPECT_TRUE(found.contains(name)) << dir / name << " is missing";
 }
 
-inline const std::string banner = " \n V O X M I L L\n Version 2.0 32/64-bit Intel Mac\n Last modified Nov 04, 2012 19:10 JST\n \n";
+inline const std::string banner =
+    " \n V O X M I L L\n Version 2.0 32/64-bit Intel Mac\n Last modified Nov 04, 2012 19:10 JST\n \n";
 
 }  // namespace voxmill::testing
