@@ -1,6 +1,7 @@
-// The structure part of a CHGCAR and the files refused; its density blocks, each
-// found by the grid line before it and counted on the way, what the spin holds
-// by their count, whatever is kept; and the grids they go to.
+// A CHGCAR read: the structure part and the files refused; the density blocks,
+// each found by the grid line before it and counted on the way, what the spin
+// holds by their count, whatever is kept; the grids they go to. Then results
+// written in the CHGCAR layout and XSF and the report, whole, byte for byte.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -9,14 +10,17 @@
 
 #include "formats/chgcar_blocks.hpp"
 #include "formats/chgcar_header.hpp"
+#include "formats/chgcar_writer.hpp"
 #include "formats/potcar.hpp"
+#include "formats/report.hpp"
+#include "formats/xsf_writer.hpp"
 #include "support/scratch.hpp"
+#include "text/real_form.hpp"
 
 namespace voxmill::testing {
 namespace {
 
-// Reads CHGCAR holding `text` as a run does, the old layout's species given:
-// what the header holds, or the failure.
+// What the header of CHGCAR holding `text` holds as a run reads it, the old layout's species given; or the failure.
 std::string read_header(const std::string& text, const std::vector<std::string>& potcar = {"X", "Y", "Z"})
 {
     TextSource source("CHGCAR", text);
@@ -59,7 +63,6 @@ TEST(HeaderReader, ReadsBothLayoutsAndRefusesWhatItCannotHold)
         {cell + "A B\n 250 250\nDirect\n" + far + "\n 1 1 1\n", "1" + head + " A*250 B*250 = 2 500 |" + coordinates + " 1 1 1 at line 510"},
         {cell + "A B\n 250 251\nDirect\n" + far + "\n 1 1 1\n", "CHGCAR has 501 atoms; at most 500 are supported"},
         {cell + "Fe O\n 1 -2\n", "CHGCAR:7: expected the number of atoms of species 2, found -2"},
-        {cell + "Si\n 1\nDirect\n 0 0 0\n\n 3 0 2\n", "CHGCAR:11: expected grid dimensions of at least 1, found 3 0 2"},
         {cell + "Si\n 1\nDirect\n 0 0 0\n\n -3 2 2\n", "CHGCAR:11: expected grid dimensions of at least 1, found -3 2 2"},
     };
     for (const auto& [text, header] : cases) EXPECT_EQ(read_header(text), header) << text.substr(cell.size(), 40);
@@ -85,17 +88,15 @@ TEST(SpeciesLabels, FromTheSpeciesLineOrPotcar)
     EXPECT_EQ(specpot((dir.path() / "POTCAR").string()), (std::vector<std::string>{"Fe_pv", "O", "C"}));
 }
 
-std::string shown(std::span<const double> values)
+std::string shown(std::span<const double> values)  // each in its shortest form, then a blank
 {
     std::string text;
-    char digits[32];
-    for (const double v : values) text.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr) += ' ';
+    for (char digits[32]; const double v : values) text.append(digits, std::to_chars(digits, digits + 32, v).ptr) += ' ';
     return text;
 }
 
-// What idata makes of CHGCAR holding `text`, read from just after its first grid
-// line as the header leaves it, as far as kept: the charge, the spin, the sums;
-// and the count of grid lines, with the failure if any.
+// What idata makes of CHGCAR holding `text`, read from just after its first grid line as the header leaves it,
+// as far as kept: the charge, the spin, the sums; and the count of grid lines, with the failure if any.
 std::array<std::string, 4> read_blocks(const std::string& text, Keep keep, bool with_sums, const GridExtents& extents)
 {
     TextSource source("CHGCAR", text);
@@ -115,8 +116,7 @@ std::array<std::string, 4> read_blocks(const std::string& text, Keep keep, bool 
 
 TEST(BlockReader, CountsTheBlocksAndKeepsWhatIsAskedFor)
 {
-    const std::string g = "    2    1    1\n";
-    const std::string eof = ", CHGCAR:", while_3 = ": unexpected end of file while reading density block 3 (0 of 2 values read)";
+    const std::string g = "    2    1    1\n", while_3 = ": unexpected end of file while reading density block 3 (0 of 2 values read)";
     // A text and what comes of it with everything kept and the sums.
     std::vector<std::tuple<std::string, std::string, GridExtents>> cases = {
         {"title\n\t2  1\t1 \n 1.5 2.5\naugmentation occupancies 1 2\n 0.5 0.5\nnot a number\n 2 1 1 x\n",
@@ -125,7 +125,7 @@ TEST(BlockReader, CountsTheBlocksAndKeepsWhatIsAskedFor)
         {g + " 1 2\n" + g + " -3 /\n", "NBLOCKS=2: 1 2 | -3 0 | 3 -3 0 6 of 2", {2, 1, 1}},
         {g + " 1 2\n" + g + " 3 0\n" + g + " 4 0\n" + g + " 0 -2\n", "NBLOCKS=4: 1 2 | 5 2 | 3 7 10 -4 of 2", {2, 1, 1}},
         {g + " 9 9\n" + g + " 3 0\n" + g + " 4 0\n" + g + " 0 -2\n" + g + " x\n", "NBLOCKS=5: 9 9 | 5 2 | 18 7 25 11 of 2", {2, 1, 1}},
-        {g + " 1 2\n" + g + " 3 4\n" + g, "NBLOCKS=3" + eof + "5" + while_3, {2, 1, 1}},
+        {g + " 1 2\n" + g + " 3 4\n" + g, "NBLOCKS=3, CHGCAR:5" + while_3, {2, 1, 1}},
         {g + " 1 x\n" + g + " 3 4\n", "NBLOCKS=2, CHGCAR:2: expected a real number, found \"x\"", {2, 1, 1}},
         {g + " 1 2\n" + g + " 3 x\n", "NBLOCKS=2, CHGCAR:4: expected a real number, found \"x\"", {2, 1, 1}},
         {g + " 1 2\n" + g + " 3 0\n" + g + " 4 0\n" + g + " 0\n",
@@ -135,12 +135,11 @@ TEST(BlockReader, CountsTheBlocksAndKeepsWhatIsAskedFor)
         // the guess at block 2, blocks as long as block 1, proved wrong by the count
         {g + " 1.0000000000000000000000000 2.00000000000000000000000\n" + g + " 3 0\n" + g + " 4 0\n" + g + " 0 -2\n",
          "NBLOCKS=4: 1 2 | 5 2 | 3 7 10 -4 of 2", {2, 1, 1}},
-        {g + " 1 2\n" + g + " 3 4\n" + std::string(81, ' ') + "\n" + g, "NBLOCKS=3" + eof + "6" + while_3, {2, 1, 1}},
+        {g + " 1 2\n" + g + " 3 4\n" + std::string(81, ' ') + "\n" + g, "NBLOCKS=3, CHGCAR:6" + while_3, {2, 1, 1}},
         // the title of a further snapshot after the blocks: the last one is read
         {"title\n" + g + " 1 2\n" + g + " 3 4\ntitle\n", "NBLOCKS=2: 1 2 | 3 4 | 3 7 10 -4 of 2", {2, 1, 1}},
     };
-    // Blocks longer than the pieces that components and an unkept spin are
-    // read in: every point must meet the values of its own place.
+    // Blocks longer than the pieces that components and an unkept spin are read in: each point meets its own values.
     for (const int blocks : {2, 4}) {
         std::string text, charge, spin;
         double sums[4] = {};
@@ -173,13 +172,85 @@ TEST(DensityGrid, StartsAsZerosAndKeepsItsValues)
     for (const GridExtents& extents : {GridExtents{2, 1, 1}, GridExtents{128, 64, 64}, GridExtents{0, 5, 5}}) {
         DensityGrid grid(extents);
         ASSERT_EQ(grid.size(), point_count(extents));
-        for (std::size_t p = 0; p < grid.size(); ++p) ASSERT_EQ(grid[p], 0.0) << extents[0] << ", point " << p;
-        for (std::size_t p = 0; p < grid.size(); ++p) grid[p] = static_cast<double>(p);
+        for (std::size_t p = 0; p < grid.size(); ++p) ASSERT_EQ(std::exchange(grid[p], double(p)), 0.0) << extents[0] << ", point " << p;
         for (std::size_t p = 0; p < grid.size(); ++p) ASSERT_EQ(grid[p], static_cast<double>(p));
     }
     EXPECT_EQ(point_count({0, 5, 5}), 0u);
     EXPECT_EQ(point_count({2100000000, 2100000000, 2100000000}), std::numeric_limits<std::size_t>::max());
     EXPECT_THROW(DensityGrid({2100000000, 2100000000, 2100000000}), std::bad_alloc);
+}
+
+// Three atoms of two species in a skewed cell.
+StructureHeader structure(const GridExtents& NGRID)
+{
+    return {.SNAME = "Fe3O4 on MgO(001)" + std::string(63, ' '), .SCALE = 2.5, .A = {{{2, 0, 0}, {0.5, 1.5, 0}, {0, 0, 3}}},
+            .NSPEC = 2, .SPECS = {"Fe_pv", "O"}, .NSATOMS = {1, 2}, .NATOMS = 3,
+            .COORD = {{0, 0, 0}, {0.5, 0.5, 0.5}, {0.25, -0.125, 1}}, .NGRID = NGRID};
+}
+
+TEST(Writers, ChgcarLayoutAndXsf)
+{
+    // The grid of the CHGCAR layout goes out in several pieces, whose records must stay whole.
+    ScratchDir dir;
+    DensityGrid large({30, 20, 25});
+    std::string values;
+    for (std::size_t p = 0; p < large.size(); ++p) {
+        char field[real_field_width];
+        values.append(field, put_real_field_exact(field, large[p] = double(p % 1000) * 0.37 - 100)) += p % 3 == 2 ? "\n" : "";
+    }
+    OutputFile chgcar((dir.path() / "CHGDEN.vasp").string());
+    ivaspview(chgcar, structure(large.extents()), large);
+    chgcar.commit();
+    EXPECT_TRUE(dir.read("CHGDEN.vasp") ==
+                "Fe3O4 on MgO(001)                       \n   2.50000000\n     2.000000    0.000000    0.000000\n"
+                "     0.500000    1.500000    0.000000\n     0.000000    0.000000    3.000000\nFe_pv    O\n     1     2\nDirect\n"
+                "  0.000000  0.000000  0.000000\n  0.500000  0.500000  0.500000\n  0.250000 -0.125000  1.000000\n \n"
+                "   30   20   25\n" + values);
+    // The values of XSF per cubic bohr, the cell's volume times the cube of 1.889726 as a float.
+    DensityGrid small({2, 1, 2});
+    const double t = 1.8897260427474976 * 2.5, volume = ((t * t) * t) * 9;
+    std::copy_n(std::array{2 * volume, -volume, volume / 2, 0.0}.begin(), 4, small.data());
+    OutputFile xsf((dir.path() / "CHGDEN.xsf").string());
+    ixcrysden(xsf, structure(small.extents()), small);
+    xsf.commit();
+    const std::string lattice = "    5.000000    0.000000    0.000000\n    1.250000    3.750000    0.000000\n"
+                                "    0.000000    0.000000    7.500000\n";
+    EXPECT_EQ(dir.read("CHGDEN.xsf"),
+              "#Fe3O4 on MgO(001)                      \n \nCRYSTAL\nPRIMVEC\n" + lattice + "PRIMCOORD\n  3 1\n"
+              "Fe_     0.000000    0.000000    0.000000\n O:     3.125000    1.875000    3.750000\n"
+              " O:     1.093750   -0.468750    7.500000\n \nBEGIN_BLOCK_DATAGRID_3D\n3D Density\nBEGIN_DATAGRID_3D\n"
+              "    2    1    2\n    0.000000    0.000000    0.000000\n" + lattice +
+              "   2.00000000000000       -1.00000000000000       0.500000000000000     \n"
+              "  0.000000000000000E+000\nEND_DATAGRID_3D\nEND_BLOCK_DATAGRID_3D\n");
+}
+
+TEST(Report, AllItsLines)
+{
+    // A cell 40 high, `count` species, more atoms and grid points than the fields hold.
+    const auto with_species = [](int count) {
+        StructureHeader h = structure({1000, 24, 2});
+        h.A[2][2] = 40, h.NSPEC = count, h.NATOMS = 10000, h.SPECS.clear();
+        for (int m = 1; m <= count; ++m) h.SPECS.push_back("E" + std::to_string(m));
+        return h;
+    };
+    EXPECT_EQ(iinfo(with_species(17), {.charge = 34, .spin = 400000, .up = 28, .down = 40, .points = 4}),
+              " \n System name     = Fe3O4 on MgO(001)\n Species         = \n"
+              "    E1   E2   E3   E4   E5   E6   E7   E8   E9  E10  E11  E12  E13  E14  E15\n   E16  E17\n"
+              " Number species  =   17\n Number atoms    = ****\n Magnetization   = ********   magnetons\n"
+              " Total charge    =    8.500   electrons\n        ...up    =    3.500   electrons\n"
+              "      ...down    =    5.000   electrons\n Scale const.    =    2.500   angstroms\n"
+              " Unitcell volume = 1875.000 angstroms^3\n                    5.000  0.000  0.000\n"
+              " Lattice vector  =  1.250  3.750  0.000\n                    0.000  0.000 ******\n"
+              " The FFT grid    =  ***  x   24  x    2\n \n");
+    // The species names stay on the line of their label while they fit it.
+    const std::pair<int, std::string> lists[] = {
+        {0, " Species         = \n"}, {12, " Species         =    E1   E2   E3   E4   E5   E6   E7   E8   E9  E10  E11  E12\n"},
+        {13, " Species         = \n    E1   E2   E3   E4   E5   E6   E7   E8   E9  E10  E11  E12  E13\n"}};
+    for (const auto& [count, lines] : lists) {
+        const std::string report = iinfo(with_species(count), {.points = 1});
+        const std::size_t first = report.find(" Species");
+        EXPECT_EQ(report.substr(first, report.find(" Number species") - first), lines);
+    }
 }
 
 }  // namespace
