@@ -1,9 +1,7 @@
-// Failed runs. Malformed inputs, most made here from the bundled examples, and
-// result files that cannot be written: each run must end with exit status 1 and
-// its message (file, line, what was wrong) and leave the folder as it was: never
-// a crash, a hang, a silent success, a changed earlier result (even one the run
-// completed before the failure) or a temporary file. A run stopped by a signal
-// leaves each result name with its earlier file or the whole result.
+// Failed runs. Malformed inputs, most made here from the bundled examples, and result files that cannot be written:
+// each run must end with exit status 1 and its message (file, line, what was wrong) and leave the folder as it was:
+// never a crash, a hang, a silent success, a changed earlier result (even one the run completed before the failure)
+// or a temporary file. A run stopped by a signal leaves each result name with its earlier file or the whole result.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -132,9 +130,8 @@ TEST(MalformedInput, EachEndsWithItsMessage)
 // The nonspin example's structure with an n x n x n grid of values.
 std::string cube_chgcar(int n)
 {
-    const std::string nonspin = example("nonspin");
     const std::string dimension = std::string(5 - std::to_string(n).size(), ' ') + std::to_string(n);
-    std::string text = nonspin.substr(0, nonspin.find("    3    2    2\n")) + dimension + dimension + dimension + "\n";
+    std::string text = with_line(head(example("nonspin"), 12), 12, dimension + dimension + dimension + "\n");
     for (long v = 0; v < long{n} * n * n; v += 5)
         text += " 0.44062142953E+01 0.20000000000E+01 0.30000000000E+01 0.45000000000E+01 -.50000000000E-01\n";
     return text;

@@ -1,6 +1,5 @@
-// The forms of the CHGCAR family that VASP 4 to 6 and other programs write,
-// each made here from a bundled example: every variant must show and write
-// exactly what the file it was made from does. Then inputs at the edges of the
+// The forms of the CHGCAR family that VASP 4 to 6 and other programs write, each made here from a bundled example:
+// every variant must show and write exactly what the file it was made from does. Then inputs at the edges of the
 // reading rules, each with what it must give.
 #include <gtest/gtest.h>
 
