@@ -4,7 +4,7 @@
 // an empty folder and once over earlier results of every name.
 #include <gtest/gtest.h>
 
-#include "voxmill_run.hpp"
+#include "support/scratch.hpp"
 
 namespace voxmill::testing {
 namespace {
