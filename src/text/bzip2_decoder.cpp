@@ -48,10 +48,15 @@ public:
     }
 
 private:
+    // Starts on a stream, the room for text left as it was.
     void start_stream()
     {
+        char* const next_out = stream_.next_out;
+        const unsigned avail_out = stream_.avail_out;
         stream_ = {};
         if (BZ2_bzDecompressInit(&stream_, 0, 0) != BZ_OK) throw std::bad_alloc();
+        stream_.next_out = next_out;
+        stream_.avail_out = avail_out;
         ended_ = false;
     }
 

@@ -43,10 +43,15 @@ public:
     }
 
 private:
+    // Starts on a member, the room for text left as it was.
     void start_member()
     {
+        std::uint8_t* const next_out = state_.next_out;
+        const std::uint32_t avail_out = state_.avail_out;
         isal_inflate_init(&state_);
         state_.crc_flag = ISAL_GZIP;
+        state_.next_out = next_out;
+        state_.avail_out = avail_out;
     }
 
     FileBytes& input_;
