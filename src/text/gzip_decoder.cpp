@@ -7,9 +7,21 @@
 
 #include "text/decoders.hpp"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace voxmill {
 
 namespace {
+
+// ISA-L's AVX code leaves the upper halves of the vector registers in use, and
+// every SSE instruction after it then waits on them: the parsing of the text
+// ran at a third of its speed. Clearing them after each call costs nothing.
+#if defined(__x86_64__)
+__attribute__((target("avx"))) void clear_upper_halves() { _mm256_zeroupper(); }
+const bool has_avx = __builtin_cpu_supports("avx");
+#endif
 
 class GzipDecoder final : public Decoder {
 public:
@@ -33,6 +45,9 @@ public:
             state_.next_in = const_cast<std::uint8_t*>(in.data());
             state_.avail_in = static_cast<std::uint32_t>(in.size());
             const int status = isal_inflate(&state_);
+#if defined(__x86_64__)
+            if (has_avx) clear_upper_halves();
+#endif
             input_.take(in.size() - state_.avail_in);
             if (status == ISAL_INCORRECT_CHECKSUM) broken(input_, "gzip", "fails its checksum");
             if (status < 0) broken(input_, "gzip", "is corrupt");

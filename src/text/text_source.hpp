@@ -72,7 +72,7 @@ public:
     // whole records of a form it knows straight from the file; it then
     // reports them with skip_records(). Valid until the next call of any kind.
     // A stream gives what its window holds: a few MiB at most, and less than
-    // `most` or 4 MiB only at the end of the text.
+    // `most` or 256 KiB only at the end of the text.
     std::string_view text_ahead(std::size_t most);
 
     // Moves past `records` whole records, `bytes` bytes with their line ends,
