@@ -66,19 +66,16 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
     }
     if (S_ISFIFO(status.st_mode)) ::fcntl(fd, F_SETPIPE_SZ, pipe_size);  // a smaller one still works
     if (S_ISREG(status.st_mode) && !starts_compressed(fd))
-        map(fd);
+        map(fd, static_cast<std::size_t>(status.st_size));
     else
         open_stream(fd, S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0);
 }
 
-void TextSource::map(int fd)
+void TextSource::map(int fd, std::size_t size)
 {
-    struct stat status {};
     const char* refusal = nullptr;
-    if (::fstat(fd, &status) != 0)
-        refusal = std::strerror(errno);
-    else if (status.st_size > 0) {
-        size_ = static_cast<std::size_t>(status.st_size);
+    if (size > 0) {
+        size_ = size;
         void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
         if (map == MAP_FAILED)
             refusal = std::strerror(errno);

@@ -82,7 +82,7 @@ public:
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:
-    void map(int fd);
+    void map(int fd, std::size_t size);
     void open_stream(int fd, std::size_t file_size);
     // Lets the pages before `offset` leave the process's resident memory; they
     // stay in the page cache, and reading them again maps them back.
