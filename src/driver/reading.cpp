@@ -46,8 +46,8 @@ FileDensities read_file(const std::string& name, StructureHeader& header, Keep k
     require_existence(name);
     TextSource source(name);
     console::line("Reading " + name + ", please wait...");
-    header.VERSION = read_layout(source);
     read_cell(source, header);
+    header.VERSION = read_layout(source);
     console::line("..." + name + " version: " + (header.VERSION == 1 ? "NEW" : "OLD"));
     if (header.VERSION == 0) header.SPECS = read_potcar(name, count_species(source));
     read_atoms(source, header);

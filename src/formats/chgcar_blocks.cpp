@@ -48,16 +48,19 @@ public:
     }
 
     // Reads the blocks. Whether block 2 is the spin is guessed, unless
-    // `magnetisation` says that it is not; false when the guess proved wrong:
-    // the blocks must then be read again.
+    // `magnetisation` says that it may not be; false when the guess proved
+    // wrong: the blocks must then be read again.
     bool read(bool magnetisation)
     {
-        const std::size_t before = source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
+        const auto text_left = [&] {
+            return magnetisation ? 0 : source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
+        };
+        const std::size_t before = text_left();
         if (keep_ != Keep::Spin || with_sums_)
             read_block(1, densities_.CHG.emplace(header_.NGRID));
         else
             skip_block(1);
-        const std::size_t block_bytes = before - source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
+        const std::size_t block_bytes = before - text_left();
         if (next_block() != After::grid_line) {
             take_no_spin();
             return true;
@@ -256,11 +259,14 @@ int block_count(long count) { return static_cast<int>(std::min<long>(count, std:
 
 FileDensities idata(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
 {
+    // A stream cannot be read twice: its block 2 is taken as the first
+    // component of the magnetisation until no third grid line follows.
+    const bool guess = source.can_look_ahead();
     for (;;) {
         const TextSource::Mark block_1 = source.mark();
         std::optional<BlockReading> reading(std::in_place, source, header, keep, with_sums);
         try {
-            if (!reading->read(false)) {
+            if (!reading->read(!guess)) {
                 source.return_to(block_1);
                 reading.emplace(source, header, keep, with_sums).read(true);
             }

@@ -32,6 +32,10 @@ struct FileDensities {
 // one for each step written: the last snapshot is read, with its own
 // structure, into `header`, and `header.snapshots` counts them.
 //
+// A stream (see TextSource::can_look_ahead) is read in one pass: block 2 is
+// kept as read, and folded with blocks 3 and 4 into the length of the
+// magnetisation if they follow.
+//
 // A grid takes memory only as its values are read (see DensityGrid), so a
 // header that claims more values than the file holds ends at the end of the
 // file, not in an allocation.

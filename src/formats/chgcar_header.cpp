@@ -121,10 +121,9 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
 
 int read_layout(TextSource& source)
 {
-    for (int line = 1; line <= 5; ++line) next_line(source, "the lines of the cell");
     const std::string_view line6 = next_line(source, "the species names or atom counts on line 6");
+    source.step_back();
     const std::size_t first = line6.find_first_not_of(" \t");
-    source.rewind();
     return first != std::string_view::npos && std::isalpha(static_cast<unsigned char>(line6[first])) ? 1 : 0;
 }
 

@@ -12,14 +12,14 @@
 
 namespace voxmill {
 
-// The layout of the file, as `StructureHeader::VERSION`: 1 (new) when the
-// first character of line 6 that is no blank is a letter, since the line then
-// names the species; 0 (old) when it holds the atom counts. Leaves the source
-// at its start.
-int read_layout(TextSource& source);
-
 // Reads the title, the scaling factor and the lattice vectors.
 void read_cell(TextSource& source, StructureHeader& header);
+
+// The layout of the file, after read_cell, as `StructureHeader::VERSION`: 1
+// (new) when the first character of line 6 that is no blank is a letter,
+// since the line then names the species; 0 (old) when it holds the atom
+// counts. Line 6 stays unread.
+int read_layout(TextSource& source);
 
 // The number of species of a file in the old layout, after read_cell: the
 // entries of its line of atom counts, which stays unread.

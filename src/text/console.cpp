@@ -3,11 +3,13 @@
 #include <cstdio>
 
 #include "text/free_form_writer.hpp"
+#include "text/progress_line.hpp"
 
 namespace voxmill::console {
 
 void write(std::string_view records)
 {
+    progress_line::clear();
     std::fwrite(records.data(), 1, records.size(), stdout);
     std::fflush(stdout);
 }
@@ -18,6 +20,7 @@ void empty_line() { write(free_form_line()); }
 
 void note(std::string_view text)
 {
+    progress_line::clear();
     std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 

@@ -11,6 +11,8 @@
 
 #include "system/failure.hpp"
 #include "system/interrupts.hpp"
+#include "text/decoders.hpp"
+#include "text/progress_line.hpp"
 
 namespace voxmill {
 
@@ -20,17 +22,37 @@ namespace {
 // gigabytes adds no more than this to the resident memory of the process.
 constexpr std::size_t release_step = std::size_t{4} << 20;
 
+// A stream's window starts at this size and grows only for records longer
+// than that. It is refilled by reads of at most `read_step` bytes, small
+// enough that the text is still in the processor's cache when it is parsed.
+constexpr std::size_t window_size = std::size_t{8} << 20;
+constexpr std::size_t read_step = std::size_t{256} << 10;
+
+// The buffer asked for a pipe, larger than the system's 64 KiB, so that the
+// writer and the reader take turns less often.
+constexpr int pipe_size = 1 << 20;
+
+// Plain text shorter than this reads without a progress line.
+constexpr std::size_t long_read = 200'000'000;
+
 [[noreturn]] void fail_to_read(const std::string& path, std::string_view reason)
 {
     throw Failure("cannot read " + path + ": " + std::string(reason));
+}
+
+// Whether the regular file `fd` begins as compressed data does.
+bool starts_compressed(int fd)
+{
+    unsigned char first[magic_length];
+    const ssize_t got = ::pread(fd, first, sizeof first, 0);
+    return got > 0 && !compression_of({first, static_cast<std::size_t>(got)}).empty();
 }
 
 }  // namespace
 
 TextSource::TextSource(std::string path) : path_(std::move(path))
 {
-    // O_NONBLOCK so that a named pipe given by mistake is refused, not waited on.
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail_to_read(path_, std::strerror(errno));
     struct stat status {};
     const char* refusal = nullptr;
@@ -38,10 +60,22 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
         refusal = std::strerror(errno);
     else if (S_ISDIR(status.st_mode))
         refusal = std::strerror(EISDIR);
-    else if (!S_ISREG(status.st_mode))
-        refusal = "not a regular file";
-    else if (status.st_size > 0) {
-        size_ = static_cast<std::size_t>(status.st_size);
+    if (refusal != nullptr) {
+        ::close(fd);
+        fail_to_read(path_, refusal);
+    }
+    if (S_ISFIFO(status.st_mode)) ::fcntl(fd, F_SETPIPE_SZ, pipe_size);  // a smaller one still works
+    if (S_ISREG(status.st_mode) && !starts_compressed(fd))
+        map(fd, static_cast<std::size_t>(status.st_size));
+    else
+        open_stream(fd, S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0);
+}
+
+void TextSource::map(int fd, std::size_t size)
+{
+    const char* refusal = nullptr;
+    if (size > 0) {
+        size_ = size;
         void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
         if (map == MAP_FAILED)
             refusal = std::strerror(errno);
@@ -51,7 +85,23 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
     }
     ::close(fd);
     if (refusal != nullptr) fail_to_read(path_, refusal);
-    if (text_ != nullptr) guard_slot_ = interrupts::register_mapped_input(path_.c_str(), text_, size_);
+    if (text_ == nullptr) return;
+    guard_slot_ = interrupts::register_mapped_input(path_.c_str(), text_, size_);
+    if (size_ > long_read && progress_line::wanted())
+        meter_ = std::make_unique<progress_line::Meter>(path_, size_, 0);
+}
+
+void TextSource::open_stream(int fd, std::size_t file_size)
+{
+    file_ = std::make_unique<FileBytes>(fd, path_);
+    decoder_ = decoder_for(*file_);
+    const bool compressed = !compression_of(file_->ahead(magic_length)).empty();
+    window_ = std::make_unique_for_overwrite<char[]>(window_size);
+    capacity_ = window_size;
+    text_ = window_.get();
+    ended_ = false;
+    if (progress_line::wanted())
+        meter_ = std::make_unique<progress_line::Meter>(path_, file_size, compressed ? 0 : long_read);
 }
 
 TextSource::TextSource(std::string name, std::string text)
@@ -67,15 +117,28 @@ TextSource::~TextSource()
 
 bool TextSource::next_record(std::string_view& record)
 {
-    if (begin_ == size_) return false;
+    if (begin_ == size_) {
+        fill(1);
+        if (begin_ == size_) return false;
+    }
+    // The line end of a record of the longest length allowed, with its CR, is
+    // the furthest one to look for; a stream reads on until it has it.
+    std::size_t searched = 0;
+    const void* lf = nullptr;
+    std::size_t reach = 0;
+    for (;;) {
+        const std::size_t unread = size_ - begin_;
+        reach = std::min(unread, max_record_length + 2);
+        lf = std::memchr(text_ + begin_ + searched, '\n', reach - searched);
+        if (lf != nullptr || reach == max_record_length + 2 || ended_) break;
+        searched = reach;
+        fill(unread + read_step);
+    }
     const char* const start = text_ + begin_;
     const std::size_t unread = size_ - begin_;
-    // The line end of a record of the longest length allowed, with its CR, is
-    // the furthest one to look for.
-    const std::size_t reach = std::min(unread, max_record_length + 2);
     std::size_t length = reach;  // the last record, with no line end, or one too long
     std::size_t taken = reach;
-    if (const void* lf = std::memchr(start, '\n', reach)) {
+    if (lf != nullptr) {
         length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
         taken = length + 1;
         if (length > 0 && start[length - 1] == '\r') --length;
@@ -86,7 +149,7 @@ bool TextSource::next_record(std::string_view& record)
     last_begin_ = begin_;
     begin_ += taken;
     ++line_;
-    if (begin_ - released_ > release_step) release_before(static_cast<std::size_t>(start - text_));
+    if (mapped_ && begin_ - released_ > release_step) release_before(static_cast<std::size_t>(start - text_));
     record = {start, length};
     return true;
 }
@@ -95,21 +158,59 @@ void TextSource::release_before(std::size_t offset)
 {
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const std::size_t end = offset / page * page;
-    if (!mapped_ || end <= released_) return;
+    if (end <= released_) return;
     ::madvise(const_cast<char*>(text_) + released_, end - released_, MADV_DONTNEED);
     released_ = end;
+    if (meter_) meter_->show(end);
 }
 
-std::string_view TextSource::text_ahead(std::size_t most) const
+void TextSource::fill(std::size_t wanted)
 {
+    while (!ended_ && size_ - begin_ < wanted) {
+        if (capacity_ - size_ < read_step) make_room(wanted);
+        std::size_t got = 0;
+        try {
+            got = decoder_->read(window_.get() + size_, std::min(capacity_ - size_, read_step));
+        } catch (...) {
+            ended_ = true;  // the text ends where the file is broken
+            throw;
+        }
+        size_ += got;
+        ended_ = got == 0;
+        if (meter_) meter_->show(file_->bytes_read());
+    }
+}
+
+void TextSource::make_room(std::size_t wanted)
+{
+    const std::size_t kept = size_ - last_begin_;
+    const std::size_t needed = (begin_ - last_begin_) + wanted + read_step;
+    if (needed > capacity_) {
+        auto larger = std::make_unique_for_overwrite<char[]>(needed);
+        std::memcpy(larger.get(), window_.get() + last_begin_, kept);
+        window_ = std::move(larger);
+        capacity_ = needed;
+    } else {
+        std::memmove(window_.get(), window_.get() + last_begin_, kept);
+    }
+    text_ = window_.get();
+    begin_ -= last_begin_;
+    size_ = kept;
+    last_begin_ = 0;
+}
+
+std::string_view TextSource::text_ahead(std::size_t most)
+{
+    fill(std::min(most, read_step));
     return {text_ + begin_, std::min(most, size_ - begin_)};
 }
 
 void TextSource::skip_records(std::size_t bytes, long records)
 {
     begin_ += bytes;
+    last_begin_ = begin_;
     line_ += records;
-    if (begin_ - released_ > release_step) release_before(begin_);
+    if (mapped_ && begin_ - released_ > release_step) release_before(begin_);
 }
 
 void TextSource::step_back()

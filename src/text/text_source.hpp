@@ -1,21 +1,35 @@
 // A text file read record by record, with the number of the line each record
 // came from. A record ending in CR LF reads like one ending in LF; the last
-// record needs no line end, and may end in a CR alone. The file is read
-// through a memory map, so that its text is neither copied nor held twice;
-// the pages already read leave the process's resident memory as it goes on.
+// record needs no line end, and may end in a CR alone.
+//
+// A regular file of plain text is read through a memory map, so that its text
+// is neither copied nor held twice; the pages already read leave the
+// process's resident memory as it goes on. Any other input is read as a
+// stream through a window of a few MiB: a compressed file (see decoders.hpp),
+// which expands as it is read, and a pipe, a FIFO or a device, which cannot be
+// read twice. A stream cannot return to a mark: see can_look_ahead().
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace voxmill {
 
+class FileBytes;
+class Decoder;
+namespace progress_line {
+class Meter;
+}
+
 class TextSource {
 public:
-    // Opens `path` for reading; throws Failure naming the file and the
-    // system's reason when it cannot be opened or is not a regular file.
-    // A file cut short while it is read ends the process (see interrupts.hpp).
+    // Opens `path` for reading, waiting for a writer if it is a FIFO; throws
+    // Failure naming the file and the system's reason when it cannot be
+    // opened or is a directory. A mapped file cut short while it is read ends
+    // the process (see interrupts.hpp). Where standard error is a terminal, a
+    // compressed file or a long read shows its progress there.
     explicit TextSource(std::string path);
     // Reads `text` as the file named `name` would be read: how tests and
     // fuzzers feed the readers strings.
@@ -25,8 +39,10 @@ public:
     TextSource& operator=(const TextSource&) = delete;
 
     const std::string& path() const { return path_; }
-    std::size_t size() const { return size_; }
-    std::size_t bytes_left() const { return size_ - begin_; }
+
+    // Whether the whole text is at hand, as it is for a mapped file or a
+    // string: a stream has only its window, and cannot return to a mark.
+    bool can_look_ahead() const { return decoder_ == nullptr; }
 
     // The next record without its line end, valid until the next call; false
     // at the end of the file. A record longer than max_record_length is a
@@ -34,7 +50,7 @@ public:
     bool next_record(std::string_view& record);
 
     // Puts the record last returned back, to be returned again by the next
-    // call; once.
+    // call; once, and not after skip_records().
     void step_back();
 
     // The line number of the record last returned (0 before the first).
@@ -45,6 +61,7 @@ public:
         std::size_t begin = 0;
         long line = 0;
     };
+    // Only where can_look_ahead().
     Mark mark() const { return {begin_, line_}; }
     void return_to(const Mark& mark);
 
@@ -54,7 +71,9 @@ public:
     // The unread text, at most `most` bytes of it, for a reader that takes
     // whole records of a form it knows straight from the file; it then
     // reports them with skip_records(). Valid until the next call of any kind.
-    std::string_view text_ahead(std::size_t most) const;
+    // A stream gives what its window holds: a few MiB at most, and less than
+    // `most` or 256 KiB only at the end of the text.
+    std::string_view text_ahead(std::size_t most);
 
     // Moves past `records` whole records, `bytes` bytes with their line ends,
     // as that many calls of next_record() would.
@@ -63,19 +82,37 @@ public:
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:
+    void map(int fd, std::size_t size);
+    void open_stream(int fd, std::size_t file_size);
     // Lets the pages before `offset` leave the process's resident memory; they
     // stay in the page cache, and reading them again maps them back.
     void release_before(std::size_t offset);
+    // Reads on into the window of a stream until `wanted` bytes are unread or
+    // the text ends, keeping the record last returned.
+    void fill(std::size_t wanted);
+    // Moves what the window keeps to its start, growing it where `wanted`
+    // bytes ahead and a read of a full step would not fit.
+    void make_room(std::size_t wanted);
+
     std::string path_;
     std::string given_text_;      // the text of a source made from a string
     bool mapped_ = false;
-    const char* text_ = nullptr;  // the whole file, mapped read-only, or given_text_
-    std::size_t size_ = 0;
-    std::size_t begin_ = 0;     // first unread byte
+    const char* text_ = nullptr;  // the whole file mapped read-only, given_text_, or a stream's window
+    std::size_t size_ = 0;        // of text_
+    std::size_t begin_ = 0;       // first unread byte
     std::size_t last_begin_ = 0;  // where the record last returned starts
-    std::size_t released_ = 0;  // the pages before it are released
+    std::size_t released_ = 0;    // the pages before it are released
     int guard_slot_ = -1;
     long line_ = 0;
+    // A stream: its file, its decoder, its window; ended_ once the decoder
+    // gives no more text or has failed, and from the start for the whole
+    // text at hand.
+    std::unique_ptr<FileBytes> file_;
+    std::unique_ptr<Decoder> decoder_;
+    std::unique_ptr<char[]> window_;
+    std::size_t capacity_ = 0;
+    bool ended_ = true;
+    std::unique_ptr<progress_line::Meter> meter_;
 };
 
 }  // namespace voxmill

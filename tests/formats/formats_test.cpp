@@ -26,8 +26,8 @@ std::string read_header(const std::string& text, const std::vector<std::string>&
     TextSource source("CHGCAR", text);
     StructureHeader h;
     const std::string failure = failure_of([&] {
-        h.VERSION = read_layout(source);
         read_cell(source, h);
+        h.VERSION = read_layout(source);
         if (h.VERSION == 0) h.SPECS = potcar;
         read_atoms(source, h);
     });

@@ -1,0 +1,43 @@
+// The text of an input read as a stream: the file's own bytes, or what its
+// compressed content expands to. The format is told by the first bytes of the
+// file, never by its name: gzip (of one member or several), bzip2, xz and
+// zstd, each also as several streams one after the other.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "text/file_bytes.hpp"
+
+namespace voxmill {
+
+class Decoder {
+public:
+    virtual ~Decoder() = default;
+    // Up to `most` bytes of text into `out`; 0 only at the end of the text.
+    // Broken compressed data is a Failure "cannot read FILE: " + what is wrong.
+    virtual std::size_t read(char* out, std::size_t most) = 0;
+};
+
+// The compressed format whose data `first_bytes` begin, or empty for none.
+std::string_view compression_of(std::span<const unsigned char> first_bytes);
+
+// The longest magic number compression_of looks for.
+constexpr std::size_t magic_length = 6;
+
+// The decoder of the text of `input`, which it reads from here on.
+std::unique_ptr<Decoder> decoder_for(FileBytes& input);
+
+// The decoders of each compressed format, for decoder_for.
+std::unique_ptr<Decoder> gzip_decoder(FileBytes& input);
+std::unique_ptr<Decoder> bzip2_decoder(FileBytes& input);
+std::unique_ptr<Decoder> xz_decoder(FileBytes& input);
+std::unique_ptr<Decoder> zstd_decoder(FileBytes& input);
+
+// Throws the Failure "cannot read FILE: the FORMAT data " + what.
+[[noreturn]] void broken(const FileBytes& input, std::string_view format, std::string_view what);
+
+}  // namespace voxmill
