@@ -152,7 +152,8 @@ std::vector<std::vector<double>> axis_factors(int N, int axis)
         for (int i = 0; i < N; ++i) {
             double sum = 0;
             for (int n = -1; n <= 1; ++n) {
-                const double d = (static_cast<double>(i) / N - atoms[a].position[axis] + n) * cell[axis] / atoms[a].width;
+                const double d =
+                    (static_cast<double>(i) / N - atoms[a].position[axis] + n) * cell[axis] / atoms[a].width;
                 sum += std::exp(-d * d);
             }
             factors[a][static_cast<std::size_t>(i)] = sum;

@@ -30,8 +30,8 @@ public:
             const double magnitude = std::pow(10.0, log_magnitude(random));
             const int exponent = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
             const auto digits = static_cast<long long>(std::llround(magnitude / std::pow(10.0, exponent) * 1e11));
-            std::fprintf(file, random() % 4 == 0 ? " -.%011lldE%+03d" : " 0.%011lldE%+03d", std::min(digits, 99999999999LL),
-                         exponent);
+            std::fprintf(file, random() % 4 == 0 ? " -.%011lldE%+03d" : " 0.%011lldE%+03d",
+                         std::min(digits, 99999999999LL), exponent);
             if (i % 5 == 4) std::fputc('\n', file);
         }
         size_ = static_cast<std::size_t>(std::ftell(file));

@@ -18,8 +18,7 @@ std::vector<double> grid_values(std::size_t count)
     std::mt19937_64 random(42);
     std::uniform_real_distribution<double> log_magnitude(-3, 3);
     std::vector<double> values(count);
-    for (double& v : values)
-        v = std::pow(10.0, log_magnitude(random)) / 3.0;
+    for (double& v : values) v = std::pow(10.0, log_magnitude(random)) / 3.0;
     return values;
 }
 

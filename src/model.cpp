@@ -94,7 +94,8 @@ void DensityGrid::Release::operator()(double* values) const
 }
 
 DensityGrid::DensityGrid(const GridExtents& extents)
-    : extents_(extents), size_(point_count(extents)), values_(allocate_zeros(grid_bytes(size_)), Release{grid_bytes(size_)})
+    : extents_(extents), size_(point_count(extents)),
+      values_(allocate_zeros(grid_bytes(size_)), Release{grid_bytes(size_)})
 {
 }
 

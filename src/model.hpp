@@ -22,18 +22,18 @@ using GridExtents = std::array<int, 3>;
 
 // The structure part of one file.
 struct StructureHeader {
-    std::string SNAME;             // title: the first 40 characters of line 1, then 40 blanks
-    double SCALE = 0.0;            // scaling factor, applied to nothing by the readers
-    std::array<Vector3, 3> A{};    // A[i][j]: Cartesian component j of lattice vector i, unscaled
-    int NSPEC = 0;                 // number of species
+    std::string SNAME;               // title: the first 40 characters of line 1, then 40 blanks
+    double SCALE = 0.0;              // scaling factor, applied to nothing by the readers
+    std::array<Vector3, 3> A{};      // A[i][j]: Cartesian component j of lattice vector i, unscaled
+    int NSPEC = 0;                   // number of species
     std::vector<std::string> SPECS;  // NSPEC labels, at most 80 characters, no trailing blanks
-    std::vector<int> NSATOMS;      // NSPEC atom counts
-    int NATOMS = 0;                // total number of atoms
-    std::vector<Vector3> COORD;    // NATOMS positions as written, taken as fractional
-    GridExtents NGRID{};           // NGX, NGY, NGZ
-    int VERSION = 0;               // 1: species line in the file; 0: species from POTCAR
-    int NBLOCKS = 0;               // grid lines of the snapshot read, the first included
-    int snapshots = 1;             // structure parts in the file, each with its blocks
+    std::vector<int> NSATOMS;        // NSPEC atom counts
+    int NATOMS = 0;                  // total number of atoms
+    std::vector<Vector3> COORD;      // NATOMS positions as written, taken as fractional
+    GridExtents NGRID{};             // NGX, NGY, NGZ
+    int VERSION = 0;                 // 1: species line in the file; 0: species from POTCAR
+    int NBLOCKS = 0;                 // grid lines of the snapshot read, the first included
+    int snapshots = 1;               // structure parts in the file, each with its blocks
 };
 
 // What the density blocks of a file mean, by how many there are.

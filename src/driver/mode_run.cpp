@@ -18,7 +18,10 @@ namespace voxmill {
 
 namespace {
 
-DensityGrid& grid_of(FileDensities& densities, Keep grid) { return grid == Keep::Spin ? *densities.SPN : *densities.CHG; }
+DensityGrid& grid_of(FileDensities& densities, Keep grid)
+{
+    return grid == Keep::Spin ? *densities.SPN : *densities.CHG;
+}
 
 // A fragment of a difference: of its file only the grid of `keep` is kept.
 DensityGrid read_fragment(std::string_view argument, Keep keep)

@@ -12,6 +12,8 @@ namespace {
 constexpr std::string_view plane_density = "Get charge density on a plane";
 constexpr std::string_view plane_potential = "Get potential on a plane";
 
+// One row a mode.
+// clang-format off
 const std::vector<Mode> modes{
     {RunMode::Help, "-h", 1, false, "", Keep::Charge, {}},
     {RunMode::PlaneDensity, "-i", 2, false, plane_density, Keep::Charge, {}, {"CHGPLANE", 2}},
@@ -32,12 +34,10 @@ const std::vector<Mode> modes{
     // The main file and at least one more.
     {RunMode::ChargeSum, "-a", 3, true, "Add charge densities", Keep::Charge, {{"CHGSUM", Keep::Charge}}},
 };
+// clang-format on
 
 // The first argument as a 20-character text compares with its trailing blanks removed.
-std::string_view option_text(std::string_view argument)
-{
-    return without_trailing_blanks(argument.substr(0, 20));
-}
+std::string_view option_text(std::string_view argument) { return without_trailing_blanks(argument.substr(0, 20)); }
 
 }  // namespace
 

@@ -75,7 +75,8 @@ public:
             return true;
         }
         take_magnetisation(std::move(block_2));
-        while (next_block() == After::grid_line) {}
+        while (next_block() == After::grid_line) {
+        }
         return true;
     }
 

@@ -35,8 +35,8 @@ void read_atom_counts(TextSource& source, StructureHeader& header)
 {
     const std::string& name = source.path();
     if (header.SPECS.size() > max_species)
-        refuse(name + " has " + std::to_string(header.SPECS.size()) + " species; at most "
-               + std::to_string(max_species) + " are supported");
+        refuse(name + " has " + std::to_string(header.SPECS.size()) + " species; at most " + std::to_string(max_species)
+               + " are supported");
     header.NSPEC = static_cast<int>(header.SPECS.size());
     header.NSATOMS.assign(header.SPECS.size(), 0);
     // A read of no counts still uses up the counts line.
@@ -109,8 +109,8 @@ void read_grid_dimensions(TextSource& source, StructureHeader& header)
     const auto [NGX, NGY, NGZ] = header.NGRID;
     if (std::ranges::any_of(header.NGRID, [](int extent) { return extent < 1; }))
         fail_at(source.path(), source.line(),
-                "expected grid dimensions of at least 1, found " + std::to_string(NGX) + " " + std::to_string(NGY)
-                    + " " + std::to_string(NGZ));
+                "expected grid dimensions of at least 1, found " + std::to_string(NGX) + " " + std::to_string(NGY) + " "
+                    + std::to_string(NGZ));
     if (point_count(header.NGRID) == std::numeric_limits<std::size_t>::max())
         fail_at(source.path(), source.line(),
                 "grid " + std::to_string(NGX) + " x " + std::to_string(NGY) + " x " + std::to_string(NGZ)

@@ -56,7 +56,10 @@ void remove_and_stop(int signal)
     ::raise(signal);
 }
 
-void write_error(const char* text) { [[maybe_unused]] const auto written = ::write(STDERR_FILENO, text, std::strlen(text)); }
+void write_error(const char* text)
+{
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, text, std::strlen(text));
+}
 
 // A bus error inside a mapped input: its file became shorter than when it was
 // mapped. Any other bus error ends the process as it would have without us.

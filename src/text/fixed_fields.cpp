@@ -10,10 +10,7 @@ namespace voxmill::fields {
 namespace {
 
 // The characters of a field that did not fit: w asterisks.
-void overflow(std::string& record, int w)
-{
-    record.append(static_cast<std::size_t>(std::max(w, 0)), '*');
-}
+void overflow(std::string& record, int w) { record.append(static_cast<std::size_t>(std::max(w, 0)), '*'); }
 
 void right_justified(std::string& record, std::string_view text, int w)
 {
@@ -65,15 +62,13 @@ void integer_field(std::string& record, long long value, int w)
 
 void fixed_field(std::string& record, double value, int w, int d)
 {
-    if (!std::isfinite(value))
-        return non_finite(record, value, w);
+    if (!std::isfinite(value)) return non_finite(record, value, w);
 
     // Exact rounding of the binary value; a negative value keeps its "-" even
     // when it rounds to zero ("-0.000000").
     char chars[1 + 309 + 1 + max_decimals + 1];
     char* end = std::to_chars(chars, chars + sizeof chars, value, std::chars_format::fixed, d).ptr;
-    if (d == 0)
-        *end++ = '.';  // F5.0 of 7 is "   7.", the point is always written
+    if (d == 0) *end++ = '.';  // F5.0 of 7 is "   7.", the point is always written
     std::string_view field(chars, static_cast<std::size_t>(end - chars));
 
     const std::size_t sign = chars[0] == '-' ? 1 : 0;

@@ -34,8 +34,9 @@ inline std::uint32_t digits_value(std::uint64_t chunk)
 {
     chunk -= 0x3030303030303030;
     chunk = chunk * 10 + (chunk >> 8);
-    chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
-             ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >> 32;
+    chunk = ((chunk & 0x000000FF000000FF) * (100 + (1000000ULL << 32))
+             + ((chunk >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))
+            >> 32;
     return static_cast<std::uint32_t>(chunk);
 }
 
@@ -69,15 +70,16 @@ const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa
     const __m128i minus = _mm_setr_epi8('-', '.', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', '0', 'E', '-', '0');
     const __m128i columns = _mm_sub_epi8(text, base);
     const __m128i minus_columns = _mm_cmpeq_epi8(text, minus);
-    const __m128i in_shape = _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()), minus_columns);
+    const __m128i in_shape =
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_subs_epu8(columns, limit), _mm_setzero_si128()), minus_columns);
     if (_mm_movemask_epi8(in_shape) != 0xFFFF) return false;
     // The digits, moved to columns 0 to 10, summed in pairs, fours and eights
     // by multiply-adds in 16- and 32-bit lanes; zero weights drop the exponent.
     const __m128i digits = _mm_srli_si128(columns, 2);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i pairs = _mm_packs_epi32(
-        _mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1)),
-        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(100, 10, 1, 0, 0, 0, 0, 0)));
+    const __m128i pairs =
+        _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(digits, zero), _mm_setr_epi16(10, 1, 10, 1, 10, 1, 10, 1)),
+                        _mm_madd_epi16(_mm_unpackhi_epi8(digits, zero), _mm_setr_epi16(100, 10, 1, 0, 0, 0, 0, 0)));
     const __m128i fours = _mm_madd_epi16(pairs, _mm_setr_epi16(100, 1, 100, 1, 1, 1, 0, 0));  // 4, 4 and 3 digits
     const __m128i eights = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_setr_epi16(10000, 1, 1, 0, 0, 0, 0, 0));
     // The first 8 digits times 1000 plus the last 3, exact in doubles, then
@@ -91,11 +93,12 @@ const char* take_digits(const char* p, const char* last, std::uint64_t& mantissa
     std::uint64_t head, tail;
     std::memcpy(&head, token + 2, 8);  // digits 1 to 8
     std::memcpy(&tail, token + 9, 8);  // digits 8 to 11, "E", the sign, two exponent digits
-    if ((token[0] != '0' && token[0] != '-') || token[1] != '.' || token[13] != 'E' || (token[14] != '+' && token[14] != '-')
-        || !all_digits(head) || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000))
+    if ((token[0] != '0' && token[0] != '-') || token[1] != '.' || token[13] != 'E'
+        || (token[14] != '+' && token[14] != '-') || !all_digits(head)
+        || !all_digits((tail & ~0x0000FFFF00000000) | 0x0000303000000000))
         return false;
-    mantissa = static_cast<double>(std::int64_t{digits_value(head)} * 1000 + (token[10] - '0') * 100 + (token[11] - '0') * 10
-                                   + (token[12] - '0'));
+    mantissa = static_cast<double>(std::int64_t{digits_value(head)} * 1000 + (token[10] - '0') * 100
+                                   + (token[11] - '0') * 10 + (token[12] - '0'));
     if (token[0] == '-') mantissa = -mantissa;
     return true;
 #endif
@@ -191,8 +194,10 @@ bool convert_plain_real(const char*& first, const char* last, double& value)
     if (digit_count == 0 || digit_count > 19) return false;
     if (p != last && !ends_value(*p)) {
         const bool letter = *p == 'E' || *p == 'e' || *p == 'D' || *p == 'd';
-        if (letter) ++p;
-        else if (*p != '+' && *p != '-') return false;
+        if (letter)
+            ++p;
+        else if (*p != '+' && *p != '-')
+            return false;
         const bool exponent_negative = p != last && *p == '-';
         if (p != last && (*p == '-' || *p == '+')) ++p;
         const char* const exponent_digits = p;
@@ -301,7 +306,8 @@ std::from_chars_result read_real(const char* first, const char* last, double& va
     // The slow way: a value with many digits and a '+' sign, a D exponent or
     // no exponent letter, a value out of range, or no real at all.
     std::string normal;
-    if (!normalise_real({first, static_cast<std::size_t>(end - first)}, normal)) return {first, std::errc::invalid_argument};
+    if (!normalise_real({first, static_cast<std::size_t>(end - first)}, normal))
+        return {first, std::errc::invalid_argument};
     if (std::from_chars(normal.data(), normal.data() + normal.size(), value).ec == std::errc::result_out_of_range) {
         // from_chars does not say which way; strtod gives infinity or a tiny value.
         value = std::strtod(normal.c_str(), nullptr);
@@ -333,7 +339,8 @@ double* FreeFormRead::take_vasp_records(double* out, const double* stop)
         const std::string_view stretch = source_.text_ahead(stretch_size);
         const char* p = stretch.data();
         const char* const last = p + stretch.size();
-        while (stop - out >= 5 && last - p >= record_size && p[vasp_record_length] == '\n' && convert_vasp_record(p, out)) {
+        while (stop - out >= 5 && last - p >= record_size && p[vasp_record_length] == '\n'
+               && convert_vasp_record(p, out)) {
             p += record_size;
             out += 5;
         }
@@ -498,11 +505,8 @@ FreeFormRead& FreeFormRead::reals(std::span<double> items, std::string_view what
             for (; repeats_ > 0 && out != stop; --repeats_) *out++ = value;
             break;
         }
-        case Next::null:
-            ++out;
-            break;
-        case Next::end_of_statement:
-            return *this;
+        case Next::null: ++out; break;
+        case Next::end_of_statement: return *this;
         case Next::end_of_file:
             fail_end_of_file(" while reading " + std::string(what) + " ("
                              + std::to_string(reals_read_ + static_cast<std::size_t>(out - items.data())) + " of "
@@ -521,10 +525,8 @@ bool FreeFormRead::try_text(std::string& item, std::size_t length)
         item.resize(length, ' ');
         return true;
     case Next::null:
-    case Next::end_of_statement:
-        return true;
-    case Next::end_of_file:
-        break;
+    case Next::end_of_statement: return true;
+    case Next::end_of_file: break;
     }
     return false;
 }

@@ -76,7 +76,7 @@ private:
     std::string_view token_;     // the value being read, also that of a pending repeat
     long repeats_ = 0;           // further items that get token_, or a null value
     bool repeat_null_ = false;
-    bool after_comma_ = true;    // a comma now is a null value; so it is at the start
+    bool after_comma_ = true;     // a comma now is a null value; so it is at the start
     std::size_t reals_read_ = 0;  // by earlier reals() calls of this statement
 };
 

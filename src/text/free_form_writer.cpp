@@ -54,21 +54,18 @@ char* put_records(char* out, const double* values, std::size_t count, double div
         constexpr std::size_t block_records = 16;
         double quotients[block_records * reals_per_record];
         for (; records >= block_records; records -= block_records) {
-            for (std::size_t i = 0; i < block_records * reals_per_record; ++i)
-                quotients[i] = values[i] / divisor;
+            for (std::size_t i = 0; i < block_records * reals_per_record; ++i) quotients[i] = values[i] / divisor;
             out = put_real_field_records(out, quotients, block_records);
             values += block_records * reals_per_record;
         }
-        for (std::size_t i = 0; i < records * reals_per_record; ++i)
-            quotients[i] = values[i] / divisor;
+        for (std::size_t i = 0; i < records * reals_per_record; ++i) quotients[i] = values[i] / divisor;
         out = put_real_field_records(out, quotients, records);
     } else {
         out = put_real_field_records(out, values, records);
     }
     values += records * reals_per_record;
     if (const std::size_t rest = count % reals_per_record; rest != 0) {
-        for (std::size_t i = 0; i < rest; ++i)
-            out = put_real_field(out, divide ? values[i] / divisor : values[i]);
+        for (std::size_t i = 0; i < rest; ++i) out = put_real_field(out, divide ? values[i] / divisor : values[i]);
         *out++ = '\n';
     }
     return out;
@@ -78,7 +75,8 @@ char* put_records(char* out, const double* values, std::size_t count, double div
 
 char* put_real_records(char* out, const double* values, std::size_t count, double divisor) noexcept
 {
-    return divisor == 1.0 ? put_records<false>(out, values, count, divisor) : put_records<true>(out, values, count, divisor);
+    return divisor == 1.0 ? put_records<false>(out, values, count, divisor)
+                          : put_records<true>(out, values, count, divisor);
 }
 
 std::size_t real_records_size(std::size_t count) noexcept

@@ -29,7 +29,8 @@ public:
 
     std::size_t read(char* out, std::size_t most) override
     {
-        const auto room = static_cast<std::uint32_t>(std::min<std::size_t>(most, std::numeric_limits<std::uint32_t>::max()));
+        const auto room =
+            static_cast<std::uint32_t>(std::min<std::size_t>(most, std::numeric_limits<std::uint32_t>::max()));
         state_.next_out = reinterpret_cast<std::uint8_t*>(out);
         state_.avail_out = room;
         while (state_.avail_out == room) {

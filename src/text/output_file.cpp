@@ -45,11 +45,9 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         // Created and registered as one step, so that a signal cannot leave it behind.
         const interrupts::Deferred deferred;
         fd_ = ::mkstemp(temp_path_.data());
-        if (fd_ >= 0)
-            interrupt_slot_ = interrupts::register_temporary(temp_path_.c_str());
+        if (fd_ >= 0) interrupt_slot_ = interrupts::register_temporary(temp_path_.c_str());
     }
-    if (fd_ < 0)
-        fail_writing(path_);
+    if (fd_ < 0) fail_writing(path_);
     if (::fchmod(fd_, new_file_mode()) != 0) {
         const int error = errno;
         ::close(fd_);
@@ -64,17 +62,14 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
 
 OutputFile::~OutputFile()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!committed_)
-        ::unlink(temp_path_.c_str());
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(temp_path_.c_str());
     interrupts::clear_temporary(interrupt_slot_);
 }
 
 void OutputFile::write(std::string_view bytes)
 {
-    if (buffer_.size() - used_ < bytes.size())
-        flush();
+    if (buffer_.size() - used_ < bytes.size()) flush();
     if (bytes.size() >= buffer_.size()) {
         write_all(bytes.data(), bytes.size());
         return;
@@ -87,16 +82,12 @@ char* OutputFile::reserve(std::size_t size)
 {
     if (buffer_.size() - used_ < size) {
         flush();
-        if (buffer_.size() < size)
-            buffer_.resize(size);
+        if (buffer_.size() < size) buffer_.resize(size);
     }
     return buffer_.data() + used_;
 }
 
-void OutputFile::advance(char* end)
-{
-    used_ = static_cast<std::size_t>(end - buffer_.data());
-}
+void OutputFile::advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
 void OutputFile::expect(std::size_t size)
 {
@@ -113,8 +104,7 @@ void OutputFile::close()
     const int fd = std::exchange(fd_, -1);
     // Linux releases the descriptor even when close() is interrupted, so EINTR
     // is no reason to try again or to give up.
-    if (::close(fd) != 0 && errno != EINTR)
-        fail_writing(path_);
+    if (::close(fd) != 0 && errno != EINTR) fail_writing(path_);
     // A directory of the final name would refuse the rename only when the
     // run's results are committed, after earlier ones were.
     struct stat status {};
@@ -127,8 +117,7 @@ void OutputFile::close()
 void OutputFile::commit()
 {
     if (fd_ >= 0) close();
-    if (::rename(temp_path_.c_str(), path_.c_str()) != 0)
-        fail_writing(path_);
+    if (::rename(temp_path_.c_str(), path_.c_str()) != 0) fail_writing(path_);
     committed_ = true;
 }
 
@@ -143,8 +132,7 @@ void OutputFile::write_all(const char* bytes, std::size_t size)
     while (size > 0) {
         const ssize_t written = ::write(fd_, bytes, size);
         if (written < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             fail_writing(path_);
         }
         bytes += written;

@@ -27,10 +27,9 @@ __extension__ typedef unsigned __int128 uint128;
 
 constexpr char blank_field[real_field_width + 1] = "                        ";
 
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+constexpr char digit_pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
 
 // Writes the exponent part "E+xxx" / "E-xxx" to out[0, 5).
 void put_exponent(char* out, int exponent) noexcept
@@ -69,10 +68,7 @@ constexpr int lowest_binary_exponent = -125;
 constexpr int highest_binary_exponent = 49;
 constexpr int binary_exponents = highest_binary_exponent - lowest_binary_exponent + 1;
 
-constexpr int decimal_estimate(int binary_exponent)
-{
-    return (binary_exponent * 78913) >> 18;
-}
+constexpr int decimal_estimate(int binary_exponent) { return (binary_exponent * 78913) >> 18; }
 
 constexpr int lowest_estimate = decimal_estimate(lowest_binary_exponent);
 constexpr int highest_estimate = decimal_estimate(highest_binary_exponent);
@@ -113,11 +109,11 @@ static_assert(lowest_estimate == -38 && highest_estimate == 14);
 // exponent form (and fixed form below 1) keeps its first digit in column 2
 // and has the point in column 3.
 struct alignas(64) FieldLayout {
-    unsigned char moved[16];        // body columns taking the digit after their own
-    unsigned char kept[16];         // body columns keeping their own digit
-    char point[16];                 // the point in its body column, zeros elsewhere
-    std::uint64_t tail;             // "E+xxx", "E-xxx" or blanks in its top five bytes
-    std::uint32_t head;             // blanks and the sign
+    unsigned char moved[16];         // body columns taking the digit after their own
+    unsigned char kept[16];          // body columns keeping their own digit
+    char point[16];                  // the point in its body column, zeros elsewhere
+    std::uint64_t tail;              // "E+xxx", "E-xxx" or blanks in its top five bytes
+    std::uint32_t head;              // blanks and the sign
     std::uint32_t first_digit_byte;  // 0xff in the byte of column 2 if the first digit goes there
 };
 
@@ -145,11 +141,9 @@ constexpr auto field_layouts = [] {
                     const int magnitude = e < 0 ? -e : e;
                     const char exponent[5] = {'E', e < 0 ? '-' : '+', '0', static_cast<char>('0' + magnitude / 10),
                                               static_cast<char>('0' + magnitude % 10)};
-                    for (int j = 0; j < 5; ++j)
-                        tail[3 + j] = exponent[j];
+                    for (int j = 0; j < 5; ++j) tail[3 + j] = exponent[j];
                 }
-                for (int j = 7; j >= 0; --j)
-                    l.tail = l.tail << 8 | static_cast<unsigned char>(tail[j]);
+                for (int j = 7; j >= 0; --j) l.tail = l.tail << 8 | static_cast<unsigned char>(tail[j]);
                 const std::uint32_t sign = negative ? '-' : ' ';
                 l.head = whole > 0 ? 0x2020 | sign << 16 : 0x20 | sign << 8;
                 l.first_digit_byte = whole > 0 ? 0 : 0xff0000;
@@ -210,8 +204,7 @@ inline char* put_field(char* out, Rounded r) noexcept
         out[2] = digits[0];
         out[3] = '.';
         std::memcpy(out + 4, digits + 1, 15);
-        if (!r.fixed)
-            put_exponent(out + 19, r.exponent);
+        if (!r.fixed) put_exponent(out + 19, r.exponent);
     }
     return out + real_field_width;
 }
@@ -296,8 +289,7 @@ constexpr auto fast_range_tables = [] {
             if (k < 0)  // fixed form from 10^15 on: no value takes this step
                 continue;
             uint128 scale = 1;
-            for (int j = 0; j < k; ++j)
-                scale *= 5;
+            for (int j = 0; j < k; ++j) scale *= 5;
             const int twos = k + e2 + 74;
             if (twos < 0 || twos > 127 || (scale << twos) >> twos != scale)
                 throw "10^k * 2^(e2 + 74) is no integer below 2^128";
@@ -339,10 +331,7 @@ struct Binary {
     return {bits, biased_exponent - (lowest_binary_exponent + 1023)};
 }
 
-[[gnu::always_inline]] inline bool in_fast_range(Binary b) noexcept
-{
-    return b.index < binary_exponents;
-}
+[[gnu::always_inline]] inline bool in_fast_range(Binary b) noexcept { return b.index < binary_exponents; }
 
 // The value rounded for its field, for a value in the fast range.
 [[gnu::always_inline]] inline Rounded round_for_field(Binary b) noexcept
@@ -361,8 +350,7 @@ struct Binary {
 char* put_real_field(char* out, double value) noexcept
 {
     const Binary b = binary(value);
-    if (in_fast_range(b))
-        return put_field(out, round_for_field(b));
+    if (in_fast_range(b)) return put_field(out, round_for_field(b));
     if ((b.bits << 1) == 0) {  // a zero: whole blocks of them in some spin densities
         constexpr std::string_view negative_zero = "-0.000000000000000E+000";
         const bool positive = (b.bits >> 63) == 0;
@@ -403,8 +391,7 @@ char* put_real_field_records(char* out, const double* values, std::size_t record
 
 char* put_real_field_exact(char* out, double value) noexcept
 {
-    if (std::isnan(value))
-        return put_right_justified(out, "NaN", 3);
+    if (std::isnan(value)) return put_right_justified(out, "NaN", 3);
     if (std::isinf(value))
         return value < 0 ? put_right_justified(out, "-Infinity", 9) : put_right_justified(out, "Infinity", 8);
 
@@ -420,8 +407,7 @@ char* put_real_field_exact(char* out, double value) noexcept
             // F19.(15-s), then 5 blanks.
             const int s = exponent15 >= 0 ? exponent15 + 1 : 0;
             char* fixed_end = std::to_chars(chars, chars + sizeof chars, value, std::chars_format::fixed, 15 - s).ptr;
-            if (s == 15)
-                *fixed_end++ = '.';  // 15 digits and the point, no fraction digits
+            if (s == 15) *fixed_end++ = '.';  // 15 digits and the point, no fraction digits
             const std::size_t length = static_cast<std::size_t>(fixed_end - chars);
             std::memcpy(out, blank_field, real_field_width);
             std::memcpy(out + 19 - length, chars, length);
@@ -434,8 +420,7 @@ char* put_real_field_exact(char* out, double value) noexcept
     std::from_chars(chars + 18 + (chars[18] == '+'), end, exponent);
     char field[23];
     std::size_t length = 0;
-    if (negative)
-        field[length++] = '-';
+    if (negative) field[length++] = '-';
     std::memcpy(field + length, chars, 17);
     length += 17;
     put_exponent(field + length, exponent);

@@ -87,8 +87,7 @@ void TextSource::map(int fd, std::size_t size)
     if (refusal != nullptr) fail_to_read(path_, refusal);
     if (text_ == nullptr) return;
     guard_slot_ = interrupts::register_mapped_input(path_.c_str(), text_, size_);
-    if (size_ > long_read && progress_line::wanted())
-        meter_ = std::make_unique<progress_line::Meter>(path_, size_, 0);
+    if (size_ > long_read && progress_line::wanted()) meter_ = std::make_unique<progress_line::Meter>(path_, size_, 0);
 }
 
 void TextSource::open_stream(int fd, std::size_t file_size)

@@ -95,7 +95,7 @@ private:
     void make_room(std::size_t wanted);
 
     std::string path_;
-    std::string given_text_;      // the text of a source made from a string
+    std::string given_text_;  // the text of a source made from a string
     bool mapped_ = false;
     const char* text_ = nullptr;  // the whole file mapped read-only, given_text_, or a stream's window
     std::size_t size_ = 0;        // of text_

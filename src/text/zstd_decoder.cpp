@@ -36,8 +36,10 @@ public:
                 default: broken(input_, "zstd", std::string("cannot be decoded (") + ZSTD_getErrorName(hint) + ")");
                 }
             }
-            if (hint == 0) frame_done_ = true;  // and all its text handed out
-            else if (input.pos > 0) frame_done_ = false;
+            if (hint == 0)
+                frame_done_ = true;  // and all its text handed out
+            else if (input.pos > 0)
+                frame_done_ = false;
             if (in.empty() && output.pos == 0) {
                 if (frame_done_) break;
                 broken(input_, "zstd", "is cut short");
