@@ -125,7 +125,7 @@ void run_operations(TextSource& source, std::string_view operations)
             break;
         case 5: statement.emplace(source); break;
         case 6:
-            source.rewind();
+            source.return_to({});
             statement.emplace(source);
             break;
         case 7: {

@@ -85,6 +85,12 @@ public:
     bool snapshot_follows() const { return after_ == After::snapshot; }
 
 private:
+    // Whether `line` is the title line of a further snapshot.
+    bool starts_snapshot(std::string_view line) const
+    {
+        return !title_.empty() && without_trailing_blanks(line.substr(0, 40)) == title_;
+    }
+
     // Passes the lines after a block up to the next grid line, counting it,
     // or up to the title line of a further snapshot, which stays unread.
     After next_block()
@@ -95,7 +101,7 @@ private:
                 ++blocks_;
                 return after_ = After::grid_line;
             }
-            if (!title_.empty() && without_trailing_blanks(record.substr(0, 40)) == title_) {
+            if (starts_snapshot(record)) {
                 source_.step_back();
                 return after_ = After::snapshot;
             }
@@ -152,7 +158,7 @@ private:
             std::string_view line = ahead.substr(0, end);
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             if (is_grid_line(line, header_.NGRID)) return true;
-            if (!title_.empty() && without_trailing_blanks(line.substr(0, 40)) == title_) return false;
+            if (starts_snapshot(line)) return false;
             ahead.remove_prefix(std::min(ahead.size(), end + 1));
         }
         return false;

@@ -17,11 +17,7 @@ struct Format {
 const std::array<Format, 4> formats = {{
     {"gzip", "\x1f\x8b", gzip_decoder},
     {"bzip2", "BZh#", bzip2_decoder},  // the digit is the block size
-    {"xz",
-     {"\xfd"
-      "7zXZ\0",
-      6},
-     xz_decoder},
+    {"xz", std::string_view("\xfd\x37zXZ\0", 6), xz_decoder},
     {"zstd", "\x28\xb5\x2f\xfd", zstd_decoder},
 }};
 

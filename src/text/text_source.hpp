@@ -65,9 +65,6 @@ public:
     Mark mark() const { return {begin_, line_}; }
     void return_to(const Mark& mark);
 
-    // Starts again at line 1.
-    void rewind() { return_to({}); }
-
     // The unread text, at most `most` bytes of it, for a reader that takes
     // whole records of a form it knows straight from the file; it then
     // reports them with skip_records(). Valid until the next call of any kind.

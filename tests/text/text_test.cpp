@@ -40,7 +40,7 @@ TEST(TextSource, SplitsRecordsAtLineEndsAndReadsThemAgain)
         dir.write("in", text);
         TextSource file((dir.path() / "in").string()), given("in", text);
         for (TextSource* source : {&file, &given})
-            for (int pass = 0; pass < 2; ++pass, source->rewind()) {
+            for (int pass = 0; pass < 2; ++pass, source->return_to({})) {
                 std::string read;
                 for (std::string_view record; source->next_record(record);)
                     read += std::to_string(source->line()) + ":" + std::string(record) + "|";
