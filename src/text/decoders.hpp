@@ -28,6 +28,12 @@ std::string_view compression_of(std::span<const unsigned char> first_bytes);
 // The longest magic number compression_of looks for.
 constexpr std::size_t magic_length = 6;
 
+// The most text a decoder may keep to copy matches from: the 64 MiB that xz -9
+// and zstd --ultra -21 use. A file that needs more is refused, since memory
+// stays within the grids and 64 MiB; it reads through a pipe from its own
+// decompressor instead.
+constexpr std::size_t max_window = std::size_t{64} << 20;
+
 // The decoder of the text of `input`, which it reads from here on.
 std::unique_ptr<Decoder> decoder_for(FileBytes& input);
 

@@ -25,7 +25,8 @@ constexpr std::size_t release_step = std::size_t{4} << 20;
 // A stream's window starts at this size and grows only for records longer
 // than that. It is refilled by reads of at most `read_step` bytes, small
 // enough that the text is still in the processor's cache when it is parsed.
-constexpr std::size_t window_size = std::size_t{8} << 20;
+// Each fresh page costs a fault and its zeroing, so the window stays small.
+constexpr std::size_t window_size = std::size_t{1} << 20;
 constexpr std::size_t read_step = std::size_t{256} << 10;
 
 // The buffer asked for a pipe, larger than the system's 64 KiB, so that the

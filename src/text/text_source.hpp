@@ -5,7 +5,7 @@
 // A regular file of plain text is read through a memory map, so that its text
 // is neither copied nor held twice; the pages already read leave the
 // process's resident memory as it goes on. Any other input is read as a
-// stream through a window of a few MiB: a compressed file (see decoders.hpp),
+// stream through a window of 1 MiB: a compressed file (see decoders.hpp),
 // which expands as it is read, and a pipe, a FIFO or a device, which cannot be
 // read twice. A stream cannot return to a mark: see can_look_ahead().
 #pragma once
@@ -68,7 +68,7 @@ public:
     // The unread text, at most `most` bytes of it, for a reader that takes
     // whole records of a form it knows straight from the file; it then
     // reports them with skip_records(). Valid until the next call of any kind.
-    // A stream gives what its window holds: a few MiB at most, and less than
+    // A stream gives what its window holds: about 1 MiB at most, and less than
     // `most` or 256 KiB only at the end of the text.
     std::string_view text_ahead(std::size_t most);
 

@@ -10,11 +10,14 @@ namespace voxmill {
 
 namespace {
 
+// The dictionary of max_window bytes and the decoder's own state, 64 KiB of it for xz -9.
+constexpr std::uint64_t memory_limit = max_window + (1 << 20);
+
 class XzDecoder final : public Decoder {
 public:
     explicit XzDecoder(FileBytes& input) : input_(input)
     {
-        if (lzma_stream_decoder(&stream_, UINT64_MAX, LZMA_CONCATENATED) != LZMA_OK) throw std::bad_alloc();
+        if (lzma_stream_decoder(&stream_, memory_limit, LZMA_CONCATENATED) != LZMA_OK) throw std::bad_alloc();
     }
     ~XzDecoder() override { lzma_end(&stream_); }
 
@@ -34,6 +37,9 @@ public:
             case LZMA_BUF_ERROR: broken(input_, "xz", "is cut short");
             case LZMA_FORMAT_ERROR: broken(input_, "xz", "is followed by bytes that are no xz data");
             case LZMA_OPTIONS_ERROR: broken(input_, "xz", "uses options liblzma does not know");
+            case LZMA_MEMLIMIT_ERROR:
+                broken(input_, "xz",
+                       "needs more than the 64 MiB voxmill allows to decode; read it through a pipe from xz -dc");
             case LZMA_MEM_ERROR: throw std::bad_alloc();
             default: broken(input_, "xz", "is corrupt or fails its checksum");
             }

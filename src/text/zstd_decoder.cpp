@@ -2,6 +2,7 @@
 #include <zstd.h>
 #include <zstd_errors.h>
 
+#include <bit>
 #include <new>
 #include <string>
 
@@ -16,6 +17,7 @@ public:
     explicit ZstdDecoder(FileBytes& input) : input_(input), stream_(ZSTD_createDStream())
     {
         if (stream_ == nullptr) throw std::bad_alloc();
+        ZSTD_DCtx_setParameter(stream_, ZSTD_d_windowLogMax, std::countr_zero(max_window));
     }
     ~ZstdDecoder() override { ZSTD_freeDStream(stream_); }
 
@@ -32,6 +34,9 @@ public:
                 case ZSTD_error_checksum_wrong: broken(input_, "zstd", "fails its checksum");
                 case ZSTD_error_prefix_unknown: broken(input_, "zstd", "is followed by bytes that are no zstd data");
                 case ZSTD_error_corruption_detected: broken(input_, "zstd", "is corrupt");
+                case ZSTD_error_frameParameter_windowTooLarge:
+                    broken(input_, "zstd",
+                           "needs more than the 64 MiB voxmill allows to decode; read it through a pipe from zstd -dc");
                 case ZSTD_error_memory_allocation: throw std::bad_alloc();
                 default: broken(input_, "zstd", std::string("cannot be decoded (") + ZSTD_getErrorName(hint) + ")");
                 }

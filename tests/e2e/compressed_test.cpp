@@ -36,8 +36,8 @@ TEST(CompressedInput, ReadsAsThePlainFile)
         "gzip -c $P >CHGCAR; \"$V\" $M CHGCAR $R",
         "(head -c 500 $P | gzip; tail -c +501 $P | gzip -1) >CHGCAR; \"$V\" $M CHGCAR $R",  // two members
         "bzip2 -c $P >CHGCAR; \"$V\" $M CHGCAR $R",
-        "(head -c 500 $P | xz; tail -c +501 $P | xz) >CHGCAR; \"$V\" $M CHGCAR $R",  // two streams
-        "zstd -q -c $P >CHGCAR; \"$V\" $M CHGCAR $R",
+        "(head -c 500 $P | xz; tail -c +501 $P | xz -9) >CHGCAR; \"$V\" $M CHGCAR $R",  // two streams
+        "zstd -q --long=26 <$P >CHGCAR; \"$V\" $M CHGCAR $R",  // a window of 64 MiB, as xz -9 has
         "cat $P | \"$V\" $M /dev/stdin $R",
         "\"$V\" $M <(zstd -q -c $P) $R",
         "mkfifo fifo; cat $P >fifo & \"$V\" $M fifo $R; rm fifo",
@@ -110,6 +110,10 @@ TEST(CompressedInput, BrokenArchivesEndWithTheirMessage)
         {archive("zstd", spin, cut_in_half), "cannot read CHGCAR: the zstd data is cut short"},
         {archive("zstd", spin, flip_last), "cannot read CHGCAR: the zstd data fails its checksum"},
         {archive("zstd", spin, flip_middle), "cannot read CHGCAR: the zstd data is corrupt"},
+        {archive("xz --lzma2=dict=65MiB,mf=hc3", spin),
+         "cannot read CHGCAR: the xz data needs more than the 64 MiB voxmill allows to decode; read it through a pipe from xz -dc"},
+        {archive("zstd -q --long=27", spin),
+         "cannot read CHGCAR: the zstd data needs more than the 64 MiB voxmill allows to decode; read it through a pipe from zstd -dc"},
         {archive("gzip", huge_grid),
          "CHGCAR:15: unexpected end of file while reading density block 1 (12 of 1000000000 values read)"},
         {archive("gzip -9", bomb), "CHGCAR:65548: unexpected end of file while reading density block 1 (0 of 12 values read)"},
