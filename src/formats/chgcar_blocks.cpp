@@ -52,15 +52,12 @@ public:
     // wrong: the blocks must then be read again.
     bool read(bool magnetisation)
     {
-        const auto text_left = [&] {
-            return magnetisation ? 0 : source_.text_ahead(std::numeric_limits<std::size_t>::max()).size();
-        };
-        const std::size_t before = text_left();
+        const std::size_t start = source_.mark().offset;
         if (keep_ != Keep::Spin || with_sums_)
             read_block(1, densities_.CHG.emplace(header_.NGRID));
         else
             skip_block(1);
-        const std::size_t block_bytes = before - text_left();
+        const std::size_t block_bytes = source_.mark().offset - start;
         if (next_block() != After::grid_line) {
             take_no_spin();
             return true;
@@ -147,21 +144,21 @@ private:
     // block 1 in any file written as VASP writes it, so the first grid line
     // beyond that many bytes stands before block 3, unless the title of a
     // further snapshot or the end of the file comes first.
-    bool magnetisation_follows(std::size_t block_bytes) const
+    bool magnetisation_follows(std::size_t block_bytes)
     {
-        std::string_view ahead = source_.text_ahead(std::numeric_limits<std::size_t>::max());
-        if (block_bytes >= ahead.size()) return false;
-        ahead.remove_prefix(block_bytes);
-        ahead.remove_prefix(std::min(ahead.size(), ahead.find('\n') + 1));  // a line begun before
-        while (!ahead.empty()) {
-            const std::size_t end = std::min(ahead.find('\n'), ahead.size());
-            std::string_view line = ahead.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            if (is_grid_line(line, header_.NGRID)) return true;
-            if (starts_snapshot(line)) return false;
-            ahead.remove_prefix(std::min(ahead.size(), end + 1));
+        const TextSource::Mark here = source_.mark();
+        source_.return_to({here.offset + block_bytes, here.line});
+        bool follows = false;
+        try {
+            std::string_view record;
+            source_.next_record(record);  // a line begun before
+            while (!follows && source_.next_record(record) && !starts_snapshot(record))
+                follows = is_grid_line(record, header_.NGRID);
+        } catch (const Failure&) {
+            // A line too long for a record: the reading itself meets it, and tells where.
         }
-        return false;
+        source_.return_to(here);
+        return follows;
     }
 
     // One block: the spin is 0 everywhere.

@@ -2,22 +2,15 @@
 // a signal: Ctrl-C (SIGINT), SIGTERM, SIGHUP or a closed pipe on standard
 // output (SIGPIPE) remove the registered temporary files and then end the
 // process by that same signal, so that no half-written file stays behind.
-//
-// An input file read through a memory map that another program cuts short
-// meanwhile raises SIGBUS where the missing bytes are touched; the process
-// then says which file it was, removes its temporary files and exits with 1.
 #pragma once
 
 #include <signal.h>
-
-#include <cstddef>
 
 namespace voxmill::interrupts {
 
 // Installs the handlers, leaving alone a signal the process was started with
 // ignored (as "nohup" does), and ignores SIGXFSZ, so that a write beyond a
 // file-size limit fails with "File too large" instead of ending the process.
-// SIGBUS is always handled.
 void install();
 
 // The temporary files the handlers remove: a few may exist at once, each in
@@ -25,10 +18,6 @@ void install();
 // when none is free or the path does not fit (the file then goes unguarded).
 int register_temporary(const char* path);
 void clear_temporary(int slot);
-
-// The mapped input files, [begin, begin + size) each, in slots as above.
-int register_mapped_input(const char* path, const void* begin, std::size_t size);
-void clear_mapped_input(int slot);
 
 // Holds the signals above back while it lives, so that a temporary file is
 // created and registered as one step.

@@ -17,7 +17,10 @@ constexpr std::size_t piece_size = std::size_t{1} << 20;
 
 }  // namespace
 
-FileBytes::FileBytes(int fd, std::string path) : fd_(fd), path_(std::move(path)), buffer_(piece_size) {}
+FileBytes::FileBytes(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), buffer_(std::make_unique_for_overwrite<unsigned char[]>(piece_size))
+{
+}
 
 FileBytes::~FileBytes() { ::close(fd_); }
 
@@ -36,25 +39,31 @@ std::size_t FileBytes::read_some(void* out, std::size_t most)
 std::span<const unsigned char> FileBytes::ahead(std::size_t least)
 {
     if (end_ - begin_ < least) {
-        std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(begin_),
-                  buffer_.begin() + static_cast<std::ptrdiff_t>(end_), buffer_.begin());
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
-        if (buffer_.size() < least) buffer_.resize(least);
         while (end_ < least) {
-            const std::size_t got = read_some(buffer_.data() + end_, buffer_.size() - end_);
+            const std::size_t got = read_some(buffer_.get() + end_, piece_size - end_);
             if (got == 0) break;
             end_ += got;
         }
     }
-    return {buffer_.data() + begin_, end_ - begin_};
+    return {buffer_.get() + begin_, end_ - begin_};
+}
+
+void FileBytes::seek(std::size_t offset)
+{
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw Failure("cannot read " + path_ + ": " + std::strerror(errno));
+    begin_ = end_ = 0;
+    bytes_read_ = offset;
 }
 
 std::size_t FileBytes::read_into(char* out, std::size_t most)
 {
     if (begin_ == end_) return read_some(out, most);
     const std::size_t count = std::min(most, end_ - begin_);
-    std::memcpy(out, buffer_.data() + begin_, count);
+    std::memcpy(out, buffer_.get() + begin_, count);
     begin_ += count;
     return count;
 }

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace voxmill {
 
@@ -21,8 +21,9 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // The bytes read and not yet taken, at least `least` of them unless the
-    // file ends first: empty only at its end. Valid until the next call.
+    // The bytes read and not yet taken, at least `least` of them (at most a
+    // few) unless the file ends first: empty only at its end. Valid until the
+    // next call.
     std::span<const unsigned char> ahead(std::size_t least = 1);
     void take(std::size_t count) { begin_ += count; }
 
@@ -30,7 +31,10 @@ public:
     // straight from the file; 0 only at its end.
     std::size_t read_into(char* out, std::size_t most);
 
-    // The bytes read from the file so far.
+    // Reads on from `offset` bytes into a regular file.
+    void seek(std::size_t offset);
+
+    // The bytes of the file before those read next, taken or not.
     std::size_t bytes_read() const { return bytes_read_; }
 
 private:
@@ -40,7 +44,7 @@ private:
 
     int fd_;
     std::string path_;
-    std::vector<unsigned char> buffer_;
+    std::unique_ptr<unsigned char[]> buffer_;
     std::size_t begin_ = 0, end_ = 0;  // the bytes ahead in buffer_
     std::size_t bytes_read_ = 0;
 };

@@ -1,7 +1,6 @@
 #include "text/text_source.hpp"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +9,6 @@
 #include <cstring>
 
 #include "system/failure.hpp"
-#include "system/interrupts.hpp"
 #include "text/decoders.hpp"
 #include "text/progress_line.hpp"
 
@@ -18,14 +16,10 @@ namespace voxmill {
 
 namespace {
 
-// Pages already read are released in steps of this size, so that a file of
-// gigabytes adds no more than this to the resident memory of the process.
-constexpr std::size_t release_step = std::size_t{4} << 20;
-
-// A stream's window starts at this size and grows only for records longer
-// than that. It is refilled by reads of at most `read_step` bytes, small
-// enough that the text is still in the processor's cache when it is parsed.
-// Each fresh page costs a fault and its zeroing, so the window stays small.
+// A file's window starts at this size and grows only for records longer than
+// that. It is refilled by reads of at most `read_step` bytes, small enough
+// that the text is still in the processor's cache when it is parsed. Each
+// fresh page costs a fault and its zeroing, so the window stays small.
 constexpr std::size_t window_size = std::size_t{1} << 20;
 constexpr std::size_t read_step = std::size_t{256} << 10;
 
@@ -39,14 +33,6 @@ constexpr std::size_t long_read = 200'000'000;
 [[noreturn]] void fail_to_read(const std::string& path, std::string_view reason)
 {
     throw Failure("cannot read " + path + ": " + std::string(reason));
-}
-
-// Whether the regular file `fd` begins as compressed data does.
-bool starts_compressed(int fd)
-{
-    unsigned char first[magic_length];
-    const ssize_t got = ::pread(fd, first, sizeof first, 0);
-    return got > 0 && !compression_of({first, static_cast<std::size_t>(got)}).empty();
 }
 
 }  // namespace
@@ -66,42 +52,18 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
         fail_to_read(path_, refusal);
     }
     if (S_ISFIFO(status.st_mode)) ::fcntl(fd, F_SETPIPE_SZ, pipe_size);  // a smaller one still works
-    if (S_ISREG(status.st_mode) && !starts_compressed(fd))
-        map(fd, static_cast<std::size_t>(status.st_size));
-    else
-        open_stream(fd, S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0);
-}
-
-void TextSource::map(int fd, std::size_t size)
-{
-    const char* refusal = nullptr;
-    if (size > 0) {
-        size_ = size;
-        void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (map == MAP_FAILED)
-            refusal = std::strerror(errno);
-        else
-            text_ = static_cast<const char*>(map);
-        mapped_ = text_ != nullptr;
-    }
-    ::close(fd);
-    if (refusal != nullptr) fail_to_read(path_, refusal);
-    if (text_ == nullptr) return;
-    guard_slot_ = interrupts::register_mapped_input(path_.c_str(), text_, size_);
-    if (size_ > long_read && progress_line::wanted()) meter_ = std::make_unique<progress_line::Meter>(path_, size_, 0);
-}
-
-void TextSource::open_stream(int fd, std::size_t file_size)
-{
     file_ = std::make_unique<FileBytes>(fd, path_);
     decoder_ = decoder_for(*file_);
     const bool compressed = !compression_of(file_->ahead(magic_length)).empty();
+    seekable_ = S_ISREG(status.st_mode) && !compressed;
     window_ = std::make_unique_for_overwrite<char[]>(window_size);
     capacity_ = window_size;
     text_ = window_.get();
     ended_ = false;
-    if (progress_line::wanted())
-        meter_ = std::make_unique<progress_line::Meter>(path_, file_size, compressed ? 0 : long_read);
+    // A regular file of plain text shows its progress when it is long, from the start; a pipe once it has proved long.
+    const std::size_t file_size = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0;
+    if (progress_line::wanted() && (compressed || !seekable_ || file_size > long_read))
+        meter_ = std::make_unique<progress_line::Meter>(path_, file_size, seekable_ || compressed ? 0 : long_read);
 }
 
 TextSource::TextSource(std::string name, std::string text)
@@ -109,11 +71,7 @@ TextSource::TextSource(std::string name, std::string text)
 {
 }
 
-TextSource::~TextSource()
-{
-    interrupts::clear_mapped_input(guard_slot_);
-    if (mapped_) ::munmap(const_cast<char*>(text_), size_);
-}
+TextSource::~TextSource() = default;
 
 bool TextSource::next_record(std::string_view& record)
 {
@@ -149,19 +107,8 @@ bool TextSource::next_record(std::string_view& record)
     last_begin_ = begin_;
     begin_ += taken;
     ++line_;
-    if (mapped_ && begin_ - released_ > release_step) release_before(static_cast<std::size_t>(start - text_));
     record = {start, length};
     return true;
-}
-
-void TextSource::release_before(std::size_t offset)
-{
-    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::size_t end = offset / page * page;
-    if (end <= released_) return;
-    ::madvise(const_cast<char*>(text_) + released_, end - released_, MADV_DONTNEED);
-    released_ = end;
-    if (meter_) meter_->show(end);
 }
 
 void TextSource::fill(std::size_t wanted)
@@ -194,6 +141,7 @@ void TextSource::make_room(std::size_t wanted)
         std::memmove(window_.get(), window_.get() + last_begin_, kept);
     }
     text_ = window_.get();
+    window_offset_ += last_begin_;
     begin_ -= last_begin_;
     size_ = kept;
     last_begin_ = 0;
@@ -210,7 +158,6 @@ void TextSource::skip_records(std::size_t bytes, long records)
     begin_ += bytes;
     last_begin_ = begin_;
     line_ += records;
-    if (mapped_ && begin_ - released_ > release_step) release_before(begin_);
 }
 
 void TextSource::step_back()
@@ -221,8 +168,15 @@ void TextSource::step_back()
 
 void TextSource::return_to(const Mark& mark)
 {
-    begin_ = mark.begin;
     line_ = mark.line;
+    if (mark.offset >= window_offset_ && (file_ == nullptr || mark.offset <= window_offset_ + size_)) {
+        begin_ = last_begin_ = std::min(mark.offset - window_offset_, size_);
+        return;
+    }
+    file_->seek(mark.offset);
+    window_offset_ = mark.offset;
+    size_ = begin_ = last_begin_ = 0;
+    ended_ = false;
 }
 
 }  // namespace voxmill

@@ -2,12 +2,11 @@
 // came from. A record ending in CR LF reads like one ending in LF; the last
 // record needs no line end, and may end in a CR alone.
 //
-// A regular file of plain text is read through a memory map, so that its text
-// is neither copied nor held twice; the pages already read leave the
-// process's resident memory as it goes on. Any other input is read as a
-// stream through a window of 1 MiB: a compressed file (see decoders.hpp),
-// which expands as it is read, and a pipe, a FIFO or a device, which cannot be
-// read twice. A stream cannot return to a mark: see can_look_ahead().
+// A file is read through a window of 1 MiB, which stays in the processor's
+// cache while its records are parsed. A regular file of plain text can return
+// to any place in it; any other input is a stream, read once front to back:
+// a compressed file (see decoders.hpp), which expands as it is read, and a
+// pipe, a FIFO or a device. See can_look_ahead().
 #pragma once
 
 #include <cstddef>
@@ -27,8 +26,7 @@ class TextSource {
 public:
     // Opens `path` for reading, waiting for a writer if it is a FIFO; throws
     // Failure naming the file and the system's reason when it cannot be
-    // opened or is a directory. A mapped file cut short while it is read ends
-    // the process (see interrupts.hpp). Where standard error is a terminal, a
+    // opened or is a directory. Where standard error is a terminal, a
     // compressed file or a long read shows its progress there.
     explicit TextSource(std::string path);
     // Reads `text` as the file named `name` would be read: how tests and
@@ -40,9 +38,9 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Whether the whole text is at hand, as it is for a mapped file or a
-    // string: a stream has only its window, and cannot return to a mark.
-    bool can_look_ahead() const { return decoder_ == nullptr; }
+    // Whether the source can return to a mark, also one ahead of what it has
+    // read, as a regular file of plain text or a string can: a stream cannot.
+    bool can_look_ahead() const { return file_ == nullptr || seekable_; }
 
     // The next record without its line end, valid until the next call; false
     // at the end of the file. A record longer than max_record_length is a
@@ -56,19 +54,20 @@ public:
     // The line number of the record last returned (0 before the first).
     long line() const { return line_; }
 
-    // A place in the text, to come back to.
+    // A place in the text: `offset` bytes from its start, after record `line`.
     struct Mark {
-        std::size_t begin = 0;
+        std::size_t offset = 0;
         long line = 0;
     };
-    // Only where can_look_ahead().
-    Mark mark() const { return {begin_, line_}; }
+    Mark mark() const { return {window_offset_ + begin_, line_}; }
+    // Goes on reading from `mark`, which may lie anywhere in the text, or at
+    // its end when beyond; only where can_look_ahead().
     void return_to(const Mark& mark);
 
     // The unread text, at most `most` bytes of it, for a reader that takes
     // whole records of a form it knows straight from the file; it then
     // reports them with skip_records(). Valid until the next call of any kind.
-    // A stream gives what its window holds: about 1 MiB at most, and less than
+    // A file gives what its window holds: about 1 MiB at most, and less than
     // `most` or 256 KiB only at the end of the text.
     std::string_view text_ahead(std::size_t most);
 
@@ -79,12 +78,7 @@ public:
     static constexpr std::size_t max_record_length = std::size_t{16} << 20;
 
 private:
-    void map(int fd, std::size_t size);
-    void open_stream(int fd, std::size_t file_size);
-    // Lets the pages before `offset` leave the process's resident memory; they
-    // stay in the page cache, and reading them again maps them back.
-    void release_before(std::size_t offset);
-    // Reads on into the window of a stream until `wanted` bytes are unread or
+    // Reads on into the window of a file until `wanted` bytes are unread or
     // the text ends, keeping the record last returned.
     void fill(std::size_t wanted);
     // Moves what the window keeps to its start, growing it where `wanted`
@@ -92,20 +86,18 @@ private:
     void make_room(std::size_t wanted);
 
     std::string path_;
-    std::string given_text_;  // the text of a source made from a string
-    bool mapped_ = false;
-    const char* text_ = nullptr;  // the whole file mapped read-only, given_text_, or a stream's window
-    std::size_t size_ = 0;        // of text_
-    std::size_t begin_ = 0;       // first unread byte
-    std::size_t last_begin_ = 0;  // where the record last returned starts
-    std::size_t released_ = 0;    // the pages before it are released
-    int guard_slot_ = -1;
+    std::string given_text_;         // the text of a source made from a string
+    const char* text_ = nullptr;     // given_text_, or a file's window
+    std::size_t size_ = 0;           // of text_
+    std::size_t window_offset_ = 0;  // of text_ in the whole text
+    std::size_t begin_ = 0;          // first unread byte
+    std::size_t last_begin_ = 0;     // where the record last returned starts
     long line_ = 0;
-    // A stream: its file, its decoder, its window; ended_ once the decoder
-    // gives no more text or has failed, and from the start for the whole
-    // text at hand.
+    // A file: its bytes, its decoder, its window; ended_ once the decoder
+    // gives no more text or has failed, and from the start for a string.
     std::unique_ptr<FileBytes> file_;
     std::unique_ptr<Decoder> decoder_;
+    bool seekable_ = false;
     std::unique_ptr<char[]> window_;
     std::size_t capacity_ = 0;
     bool ended_ = true;
