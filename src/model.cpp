@@ -99,6 +99,14 @@ DensityGrid::DensityGrid(const GridExtents& extents)
 {
 }
 
+FaultedAhead::FaultedAhead(DensityGrid& grid)
+{
+    const std::size_t bytes = grid_bytes(grid.size());
+    if (bytes < mapped_grid_bytes) return;
+    // Only a hint: where the kernel cannot, the reader faults the pages in itself.
+    helper_ = std::jthread([values = grid.data(), bytes] { ::madvise(values, bytes, MADV_POPULATE_WRITE); });
+}
+
 void DensitySums::add(std::span<const double> CHG, std::span<const double> SPN)
 {
     // In locals, which the stores through the spans cannot touch, so that they stay in registers.

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace voxmill {
@@ -83,6 +84,19 @@ private:
     GridExtents extents_;
     std::size_t size_;
     std::unique_ptr<double[], Release> values_;
+};
+
+// While it lives, a helper thread faults the pages of a large grid in ahead
+// of a reader that fills it front to back: the kernel zeroes each fresh page
+// where it is first touched, and the second core then does that instead of
+// the reader. Only for a grid whose size the file has proved, by a block of
+// the same mesh read whole, since every page is taken.
+class FaultedAhead {
+public:
+    explicit FaultedAhead(DensityGrid& grid);
+
+private:
+    std::jthread helper_;
 };
 
 // What the report tells of a file's densities: sums over its grid points of

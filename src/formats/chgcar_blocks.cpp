@@ -116,6 +116,13 @@ private:
 
     void read_block(int block, DensityGrid& grid) { FreeFormRead(source_).reals(grid.values(), block_name(block)); }
 
+    // Block 2 into a grid of its own, which block 1, read whole, has proved the file to fill.
+    void read_block_2(DensityGrid& grid)
+    {
+        const FaultedAhead pages(grid);
+        read_block(2, grid);
+    }
+
     // Reads block `block`, whose grid line was just passed, piece by piece
     // through a small buffer, handing each piece to use(first, piece), where
     // `first` is the index of its first value in the block.
@@ -177,7 +184,7 @@ private:
     {
         if (keep_ == Keep::Charge && !with_sums_) return skip_block(2);
         if (keep_ == Keep::Both || !with_sums_) {
-            read_block(2, densities_.SPN.emplace(header_.NGRID));
+            read_block_2(densities_.SPN.emplace(header_.NGRID));
             if (with_sums_) densities_.sums.add(densities_.CHG->values(), densities_.SPN->values());
             return;
         }
@@ -201,7 +208,7 @@ private:
             return std::nullopt;
         }
         std::optional<DensityGrid> block_2(std::in_place, header_.NGRID);
-        read_block(2, *block_2);
+        read_block_2(*block_2);
         return block_2;
     }
 
