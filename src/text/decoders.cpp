@@ -1,6 +1,7 @@
 #include "text/decoders.hpp"
 
 #include <array>
+#include <span>
 
 #include "system/failure.hpp"
 
@@ -9,16 +10,18 @@ namespace voxmill {
 namespace {
 
 struct Format {
-    std::string_view name;
     std::string_view magic;  // '#' stands for any digit from 1 to 9
     std::unique_ptr<Decoder> (*decoder)(FileBytes&);
 };
 
+// The longest magic number.
+constexpr std::size_t magic_length = 6;
+
 const std::array<Format, 4> formats = {{
-    {"gzip", "\x1f\x8b", gzip_decoder},
-    {"bzip2", "BZh#", bzip2_decoder},  // the digit is the block size
-    {"xz", std::string_view("\xfd\x37zXZ\0", 6), xz_decoder},
-    {"zstd", "\x28\xb5\x2f\xfd", zstd_decoder},
+    {"\x1f\x8b", gzip_decoder},
+    {"BZh#", bzip2_decoder},  // the digit is the block size
+    {std::string_view("\xfd\x37zXZ\0", 6), xz_decoder},
+    {"\x28\xb5\x2f\xfd", zstd_decoder},
 }};
 
 bool matches(std::string_view magic, std::span<const unsigned char> bytes)
@@ -30,40 +33,26 @@ bool matches(std::string_view magic, std::span<const unsigned char> bytes)
     return true;
 }
 
-const Format* format_of(std::span<const unsigned char> first_bytes)
-{
-    for (const Format& format : formats)
-        if (matches(format.magic, first_bytes)) return &format;
-    return nullptr;
-}
-
-// Text that is no compressed data: the file's bytes as they are.
-class PlainText final : public Decoder {
-public:
-    explicit PlainText(FileBytes& input) : input_(input) {}
-    std::size_t read(char* out, std::size_t most) override { return input_.read_into(out, most); }
-
-private:
-    FileBytes& input_;
-};
-
 }  // namespace
-
-std::string_view compression_of(std::span<const unsigned char> first_bytes)
-{
-    const Format* format = format_of(first_bytes);
-    return format == nullptr ? std::string_view{} : format->name;
-}
 
 std::unique_ptr<Decoder> decoder_for(FileBytes& input)
 {
-    const Format* format = format_of(input.ahead(magic_length));
-    return format == nullptr ? std::make_unique<PlainText>(input) : format->decoder(input);
+    const std::span<const unsigned char> first_bytes = input.ahead(magic_length);
+    for (const Format& format : formats)
+        if (matches(format.magic, first_bytes)) return format.decoder(input);
+    return nullptr;
 }
 
 void broken(const FileBytes& input, std::string_view format, std::string_view what)
 {
     throw Failure("cannot read " + input.path() + ": the " + std::string(format) + " data " + std::string(what));
+}
+
+void window_too_large(const FileBytes& input, std::string_view format)
+{
+    broken(input, format,
+           "needs more than the " + std::to_string(max_window >> 20)
+               + " MiB voxmill allows to decode; read it through a pipe from " + std::string(format) + " -dc");
 }
 
 }  // namespace voxmill

@@ -1,12 +1,11 @@
-// The text of an input read as a stream: the file's own bytes, or what its
-// compressed content expands to. The format is told by the first bytes of the
-// file, never by its name: gzip (of one member or several), bzip2, xz and
-// zstd, each also as several streams one after the other.
+// The text of a compressed input, expanded as it is read. The format is told
+// by the first bytes of the file, never by its name: gzip (of one member or
+// several), bzip2, xz and zstd, each also as several streams one after the
+// other.
 #pragma once
 
 #include <cstddef>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,19 +21,14 @@ public:
     virtual std::size_t read(char* out, std::size_t most) = 0;
 };
 
-// The compressed format whose data `first_bytes` begin, or empty for none.
-std::string_view compression_of(std::span<const unsigned char> first_bytes);
-
-// The longest magic number compression_of looks for.
-constexpr std::size_t magic_length = 6;
-
 // The most text a decoder may keep to copy matches from: the 64 MiB that xz -9
 // and zstd --ultra -21 use. A file that needs more is refused, since memory
 // stays within the grids and 64 MiB; it reads through a pipe from its own
 // decompressor instead.
 constexpr std::size_t max_window = std::size_t{64} << 20;
 
-// The decoder of the text of `input`, which it reads from here on.
+// The decoder of the text of `input`, which it reads from here on, or null
+// where `input` holds no compressed data: its bytes are then the text.
 std::unique_ptr<Decoder> decoder_for(FileBytes& input);
 
 // The decoders of each compressed format, for decoder_for.
@@ -45,5 +39,9 @@ std::unique_ptr<Decoder> zstd_decoder(FileBytes& input);
 
 // Throws the Failure "cannot read FILE: the FORMAT data " + what.
 [[noreturn]] void broken(const FileBytes& input, std::string_view format, std::string_view what);
+
+// Refuses data of `format` whose window is larger than max_window; the
+// format's own program, named as the format is, decodes it into a pipe.
+[[noreturn]] void window_too_large(const FileBytes& input, std::string_view format);
 
 }  // namespace voxmill

@@ -29,7 +29,7 @@ std::size_t FileBytes::read_some(void* out, std::size_t most)
     for (;;) {
         const ssize_t got = ::read(fd_, out, most);
         if (got >= 0) {
-            bytes_read_ += static_cast<std::size_t>(got);
+            position_ += static_cast<std::size_t>(got);
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) throw Failure("cannot read " + path_ + ": " + std::strerror(errno));
@@ -56,7 +56,7 @@ void FileBytes::seek(std::size_t offset)
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
         throw Failure("cannot read " + path_ + ": " + std::strerror(errno));
     begin_ = end_ = 0;
-    bytes_read_ = offset;
+    position_ = offset;
 }
 
 std::size_t FileBytes::read_into(char* out, std::size_t most)

@@ -34,8 +34,9 @@ public:
     // Reads on from `offset` bytes into a regular file.
     void seek(std::size_t offset);
 
-    // The bytes of the file before those read next, taken or not.
-    std::size_t bytes_read() const { return bytes_read_; }
+    // Where the next read from the file starts: the bytes before it, whether
+    // taken or still ahead.
+    std::size_t position() const { return position_; }
 
 private:
     // One read of the system, retried when a signal interrupts it; a Failure
@@ -46,7 +47,7 @@ private:
     std::string path_;
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t begin_ = 0, end_ = 0;  // the bytes ahead in buffer_
-    std::size_t bytes_read_ = 0;
+    std::size_t position_ = 0;
 };
 
 }  // namespace voxmill

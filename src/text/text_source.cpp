@@ -54,16 +54,17 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
     if (S_ISFIFO(status.st_mode)) ::fcntl(fd, F_SETPIPE_SZ, pipe_size);  // a smaller one still works
     file_ = std::make_unique<FileBytes>(fd, path_);
     decoder_ = decoder_for(*file_);
-    const bool compressed = !compression_of(file_->ahead(magic_length)).empty();
+    const bool compressed = decoder_ != nullptr;
     seekable_ = S_ISREG(status.st_mode) && !compressed;
     window_ = std::make_unique_for_overwrite<char[]>(window_size);
     capacity_ = window_size;
     text_ = window_.get();
     ended_ = false;
-    // A regular file of plain text shows its progress when it is long, from the start; a pipe once it has proved long.
+    // A compressed file or a long regular one shows its progress from the start, any other once it has proved long.
     const std::size_t file_size = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0;
-    if (progress_line::wanted() && (compressed || !seekable_ || file_size > long_read))
-        meter_ = std::make_unique<progress_line::Meter>(path_, file_size, seekable_ || compressed ? 0 : long_read);
+    if (progress_line::wanted())
+        meter_ = std::make_unique<progress_line::Meter>(path_, file_size,
+                                                        compressed || file_size > long_read ? 0 : long_read);
 }
 
 TextSource::TextSource(std::string name, std::string text)
@@ -117,14 +118,16 @@ void TextSource::fill(std::size_t wanted)
         if (capacity_ - size_ < read_step) make_room(wanted);
         std::size_t got = 0;
         try {
-            got = decoder_->read(window_.get() + size_, std::min(capacity_ - size_, read_step));
+            const std::size_t most = std::min(capacity_ - size_, read_step);
+            got =
+                decoder_ ? decoder_->read(window_.get() + size_, most) : file_->read_into(window_.get() + size_, most);
         } catch (...) {
             ended_ = true;  // the text ends where the file is broken
             throw;
         }
         size_ += got;
         ended_ = got == 0;
-        if (meter_) meter_->show(file_->bytes_read());
+        if (meter_) meter_->show(file_->position());
     }
 }
 

@@ -93,7 +93,7 @@ private:
     std::size_t begin_ = 0;          // first unread byte
     std::size_t last_begin_ = 0;     // where the record last returned starts
     long line_ = 0;
-    // A file: its bytes, its decoder, its window; ended_ once the decoder
+    // A file: its bytes, its decoder if it is compressed, its window; ended_ once the decoder
     // gives no more text or has failed, and from the start for a string.
     std::unique_ptr<FileBytes> file_;
     std::unique_ptr<Decoder> decoder_;

@@ -34,9 +34,7 @@ public:
                 case ZSTD_error_checksum_wrong: broken(input_, "zstd", "fails its checksum");
                 case ZSTD_error_prefix_unknown: broken(input_, "zstd", "is followed by bytes that are no zstd data");
                 case ZSTD_error_corruption_detected: broken(input_, "zstd", "is corrupt");
-                case ZSTD_error_frameParameter_windowTooLarge:
-                    broken(input_, "zstd",
-                           "needs more than the 64 MiB voxmill allows to decode; read it through a pipe from zstd -dc");
+                case ZSTD_error_frameParameter_windowTooLarge: window_too_large(input_, "zstd");
                 case ZSTD_error_memory_allocation: throw std::bad_alloc();
                 default: broken(input_, "zstd", std::string("cannot be decoded (") + ZSTD_getErrorName(hint) + ")");
                 }

@@ -1,5 +1,5 @@
-// Records and their line numbers, read from a file or a string, again after a rewind, a return to a mark
-// or a step back. Free-form reading: items over records, repeats, null values and the slash; reals in every
+// Records and their line numbers, read from a file or a string, again from a mark behind or ahead
+// or after a step back. Free-form reading: items over records, repeats, null values and the slash; reals in every
 // form, converted as strtod converts them; the messages. Fixed-width fields by their edit descriptors; the
 // 24-column real field by both paths, the fast one against the exact one wherever their cases meet, and the
 // records of such fields; result files, which replace the file of their name only when committed.
@@ -14,7 +14,6 @@
 #include <random>
 
 #include "support/scratch.hpp"
-#include "system/interrupts.hpp"
 #include "text/fixed_fields.hpp"
 #include "text/free_form_reader.hpp"
 #include "text/free_form_writer.hpp"
