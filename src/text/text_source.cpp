@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "system/failure.hpp"
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 #include "text/progress_line.hpp"
 
 namespace voxmill {

@@ -1,4 +1,4 @@
-#include "text/file_bytes.hpp"
+#include "bytes/file_bytes.hpp"
 
 #include <unistd.h>
 

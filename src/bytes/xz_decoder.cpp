@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <new>
 
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 
 namespace voxmill {
 

@@ -1,4 +1,4 @@
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 
 #include <array>
 #include <span>

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 
 namespace voxmill {
 

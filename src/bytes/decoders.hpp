@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/file_bytes.hpp"
+#include "bytes/file_bytes.hpp"
 
 namespace voxmill {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -5,7 +5,7 @@
 #include <limits>
 #include <new>
 
-#include "text/decoders.hpp"
+#include "bytes/decoders.hpp"
 
 namespace voxmill {
 
