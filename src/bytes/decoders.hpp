@@ -37,6 +37,9 @@ std::unique_ptr<Decoder> bzip2_decoder(FileBytes& input);
 std::unique_ptr<Decoder> xz_decoder(FileBytes& input);
 std::unique_ptr<Decoder> zstd_decoder(FileBytes& input);
 
+// The library that decodes gzip in this build, with its version: "ISA-L 2.30.0".
+std::string gzip_library();
+
 // Throws the Failure "cannot read FILE: the FORMAT data " + what.
 [[noreturn]] void broken(const FileBytes& input, std::string_view format, std::string_view what);
 

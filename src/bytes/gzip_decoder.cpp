@@ -1,5 +1,5 @@
 // gzip through ISA-L's inflate, the fastest streaming inflate Debian has.
-#include <isa-l/igzip_lib.h>
+#include <isa-l.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -77,5 +77,11 @@ private:
 }  // namespace
 
 std::unique_ptr<Decoder> gzip_decoder(FileBytes& input) { return std::make_unique<GzipDecoder>(input); }
+
+std::string gzip_library()
+{
+    return "ISA-L " + std::to_string(ISAL_MAJOR_VERSION) + "." + std::to_string(ISAL_MINOR_VERSION) + "."
+           + std::to_string(ISAL_PATCH_VERSION);
+}
 
 }  // namespace voxmill

@@ -1,5 +1,9 @@
 #include "driver/console_texts.hpp"
 
+#include <algorithm>
+
+#include "bytes/decoders.hpp"
+#include "driver/long_options.hpp"
 #include "text/fixed_fields.hpp"
 #include "text/free_form_writer.hpp"
 
@@ -23,7 +27,7 @@ std::string banner()
 
 std::string help()
 {
-    return lines({
+    std::string text = lines({
         "::: HELP :::",
         "This program is to manipulate CHGCAR file(s) created by VASP calculation(s)",
         "REQUIREMENTS:",
@@ -45,17 +49,35 @@ std::string help()
         " voxmill -ds file file1 file2  : Get spin density difference",
         " voxmill -dc file file1 file2  : Get charge density difference",
         " voxmill -a file file1 ...     : Add charge densities",
-        "NOTES:",
-        " For charge/spin difference, the first file is CHGCAR of full system and",
-        " only information of this file is printed out.",
-        "EXAMPLES:",
-        " Get spin density from CHGCAR",
-        "   voxmill -s CHGCAR                   -> create SPNDEN.xsf & SPNDEN.vasp",
-        " Get charge density difference",
-        "   voxmill -dc CHGCAR CHGCAR1 CHGCAR2  -> create CHGDIFF.xsf & CHGDIFF.vasp",
-        "PLEASE CONTACT ME IF THERE IS ANY PROBLEM.",
-        "",
+        " voxmill --help                : Display program help",
+        " voxmill --version             : Display version, compiler and libraries",
+        "OPTIONS, anywhere after the first argument (-- ends them):",
     });
+    for (const LongOption& option : long_options()) {
+        std::string usage = " --" + std::string(option.name);
+        if (!option.value.empty()) usage += "=" + std::string(option.value);
+        usage.resize(std::max<std::size_t>(usage.size(), 31), ' ');
+        text += free_form_line(usage + ": " + option.help);
+    }
+    return text
+           + lines({
+               "NOTES:",
+               " For charge/spin difference, the first file is CHGCAR of full system and",
+               " only information of this file is printed out.",
+               "EXAMPLES:",
+               " Get spin density from CHGCAR",
+               "   voxmill -s CHGCAR                   -> create SPNDEN.xsf & SPNDEN.vasp",
+               " Get charge density difference",
+               "   voxmill -dc CHGCAR CHGCAR1 CHGCAR2  -> create CHGDIFF.xsf & CHGDIFF.vasp",
+               "PLEASE CONTACT ME IF THERE IS ANY PROBLEM.",
+               "",
+           });
+}
+
+std::string version()
+{
+    const std::string gzip = "gzip decoder: " + gzip_library();
+    return lines({"voxmill " VOXMILL_VERSION, "Compiler: " VOXMILL_COMPILER, gzip});
 }
 
 std::string error_frame(std::string_view reason)

@@ -23,6 +23,9 @@ std::string banner();
 // The help text and the empty line after it.
 std::string help();
 
+// What --version prints: the version, the compiler and the libraries chosen at build time.
+std::string version();
+
 // The five-line error frame with `reason` in its third line.
 std::string error_frame(std::string_view reason);
 

@@ -1,5 +1,7 @@
 #include "driver/mode_run.hpp"
 
+#include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "driver/console_texts.hpp"
@@ -23,69 +25,85 @@ DensityGrid& grid_of(FileDensities& densities, Keep grid)
     return grid == Keep::Spin ? *densities.SPN : *densities.CHG;
 }
 
-// A fragment of a difference: of its file only the grid of `keep` is kept.
-DensityGrid read_fragment(std::string_view argument, Keep keep)
-{
-    StructureHeader header;
-    FileDensities fragment = read_file(std::string(argument), header, keep, false);
-    return std::move(grid_of(fragment, keep));
-}
-
-// Refuses the file of `header`, whose block 1 is `grid`, unless it has the
-// FFT grid and the lattice of the file of `reference`.
-void require_same_cell(const StructureHeader& reference, const DensityGrid& reference_grid,
-                       const StructureHeader& header, const DensityGrid& grid)
-{
-    if (grid.extents() != reference_grid.extents()) throw Failure(std::string(texts::grids_differ), Shown::in_frame);
-    if (!same_lattice(reference, header)) throw Failure(std::string(texts::lattices_differ), Shown::in_frame);
-}
-
-// Block 1 of the files of a sum other than the main one, added up, and the
-// structure of the first of them.
-struct PartialSum {
+// One input file of several: its name, its structure and the grid kept of it.
+struct InputGrid {
+    std::string name;
     StructureHeader header;
     DensityGrid grid;
 };
 
-// Reads `names` in order, each checked against the first and added as it is
-// read, so that one grid besides the sum is held at a time.
-PartialSum read_partial_sum(std::span<const std::string> names)
+InputGrid read_grid(const std::string& name, Keep keep)
 {
-    StructureHeader first;
-    FileDensities sum = read_file(names.front(), first, Keep::Charge, false);
+    StructureHeader header;
+    FileDensities densities = read_file(name, header, keep, false);
+    return {name, std::move(header), std::move(grid_of(densities, keep))};
+}
+
+std::string extents_text(const GridExtents& extents)
+{
+    return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " + std::to_string(extents[2]);
+}
+
+// Refuses the file `name` of `header` unless it has the FFT grid and the
+// lattice of the file `reference_name` of `reference`.
+void require_same_cell(const std::string& reference_name, const StructureHeader& reference, const std::string& name,
+                       const StructureHeader& header)
+{
+    if (header.NGRID != reference.NGRID)
+        throw Failure(std::string(texts::grids_differ), Shown::in_frame,
+                      "grids differ: " + reference_name + " has " + extents_text(reference.NGRID) + " points, " + name
+                          + " " + extents_text(header.NGRID));
+    if (const auto mismatch = lattice_mismatch(reference, header)) {
+        const auto [vector, axis, difference] = *mismatch;
+        const double value = reference.SCALE * reference.A[vector][axis];
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "lattices differ: component %c of lattice vector %d is %.6f angstrom in %s and %.6f in %s, "
+                      "%.2g apart (at most %g allowed)",
+                      "xyz"[axis], vector + 1, value, reference_name.c_str(), value + difference, name.c_str(),
+                      std::fabs(difference), lattice_tolerance);
+        throw Failure(std::string(texts::lattices_differ), Shown::in_frame, text);
+    }
+}
+
+// Reads `names` in order, each checked against the first and added as it is
+// read, so that one grid besides the sum is held at a time. The sum has the
+// name and the structure of the first.
+InputGrid read_partial_sum(std::span<const std::string> names)
+{
+    InputGrid sum = read_grid(names.front(), Keep::Charge);
     for (const std::string& name : names.subspan(1)) {
         StructureHeader header;
         const FileDensities term = read_file(name, header, Keep::Charge, false);
-        require_same_cell(first, *sum.CHG, header, *term.CHG);
-        add_grid(*sum.CHG, *term.CHG);
+        require_same_cell(sum.name, sum.header, name, header);
+        add_grid(sum.grid, *term.CHG);
     }
-    return {std::move(first), std::move(*sum.CHG)};
+    return sum;
 }
 
 // Read, report, compute, write. The grids live inside this call, so they are
 // released before the run's CPU time is taken.
-void run_on_files(const Mode& mode, std::span<const std::string> args)
+void run_on_files(const Mode& mode, std::span<const std::string> files, const Settings& settings)
 {
+    Results results(settings);
     // The fragments of a difference, or the other files of a sum, are read
     // first, the main file last.
-    std::vector<DensityGrid> fragments;
-    std::optional<PartialSum> sum;
+    std::vector<InputGrid> fragments;
+    std::optional<InputGrid> sum;
     if (mode.mode == RunMode::ChargeSum)
-        sum = read_partial_sum(args.subspan(2));
+        sum = read_partial_sum(files.subspan(1));
     else
-        for (std::size_t n = 2; n < args.size(); ++n) fragments.push_back(read_fragment(args[n], mode.keep));
+        for (const std::string& fragment : files.subspan(1)) fragments.push_back(read_grid(fragment, mode.keep));
     StructureHeader header;
-    const std::string& name = args[1];
+    const std::string& name = files.front();
     FileDensities main = read_file(name, header, mode.keep, true);
     // Densities per zero volume would be undefined.
     if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
-    for (const DensityGrid& fragment : fragments)
-        if (fragment.extents() != header.NGRID) throw Failure(std::string(texts::grids_differ), Shown::in_frame);
-    if (sum) require_same_cell(sum->header, sum->grid, header, *main.CHG);
+    for (const InputGrid& fragment : fragments) require_same_cell(name, header, fragment.name, fragment.header);
+    if (sum) require_same_cell(sum->name, sum->header, name, header);
 
     console::write(iinfo(header, main.sums));
 
-    Results results;
     const Profile& profile = mode.profile;
     switch (mode.mode) {
     case RunMode::PlaneDensity:
@@ -100,7 +118,9 @@ void run_on_files(const Mode& mode, std::span<const std::string> args)
     case RunMode::ChargeSum: add_grid(*main.CHG, sum->grid); break;
     case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
     case RunMode::ChargeDifference:
-    case RunMode::SpinDifference: subtract_fragments(grid_of(main, mode.keep), fragments[0], fragments[1]); break;
+    case RunMode::SpinDifference:
+        subtract_fragments(grid_of(main, mode.keep), fragments[0].grid, fragments[1].grid);
+        break;
     default: break;
     }
     for (const Result& result : mode.results) results.write_grid(result.base_name, header, grid_of(main, result.grid));
@@ -109,11 +129,11 @@ void run_on_files(const Mode& mode, std::span<const std::string> args)
 
 }  // namespace
 
-void run_mode(const Mode& mode, std::span<const std::string> args)
+void run_mode(const Mode& mode, std::span<const std::string> files, const Settings& settings)
 {
     const double start = process_cpu_seconds();
     console::line(mode.mode_line);
-    run_on_files(mode, args);
+    run_on_files(mode, files, settings);
     console::write(texts::completion(process_cpu_seconds() - start));
 }
 

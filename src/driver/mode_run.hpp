@@ -10,8 +10,9 @@
 
 namespace voxmill {
 
-// Runs `mode` (never Help) on the file arguments in `args`, whose count the
-// command line has checked. Failures are thrown (system/failure.hpp).
-void run_mode(const Mode& mode, std::span<const std::string> args);
+// Runs `mode` (neither Help nor Version) on `files`, the main file first, whose
+// count the command line has checked, with the settings of its long options.
+// Failures are thrown (system/failure.hpp).
+void run_mode(const Mode& mode, std::span<const std::string> files, const Settings& settings);
 
 }  // namespace voxmill

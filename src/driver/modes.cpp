@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "driver/console_texts.hpp"
+#include "driver/long_options.hpp"
 #include "text/blank_padding.hpp"
 
 namespace voxmill {
@@ -16,6 +17,8 @@ constexpr std::string_view plane_potential = "Get potential on a plane";
 // clang-format off
 const std::vector<Mode> modes{
     {RunMode::Help, "-h", 1, false, "", Keep::Charge, {}},
+    {RunMode::Help, "--help", 1, false, "", Keep::Charge, {}},
+    {RunMode::Version, "--version", 1, false, "", Keep::Charge, {}},
     {RunMode::PlaneDensity, "-i", 2, false, plane_density, Keep::Charge, {}, {"CHGPLANE", 2}},
     {RunMode::PlaneDensity, "-ia", 2, false, plane_density, Keep::Charge, {}, {"CHGPLANE", 0}},
     {RunMode::PlaneDensity, "-ib", 2, false, plane_density, Keep::Charge, {}, {"CHGPLANE", 1}},
@@ -39,20 +42,60 @@ const std::vector<Mode> modes{
 // The first argument as a 20-character text compares with its trailing blanks removed.
 std::string_view option_text(std::string_view argument) { return without_trailing_blanks(argument.substr(0, 20)); }
 
+// "-dc takes 3 files": what the mode's files must be.
+std::string files_wanted(const Mode& mode)
+{
+    const int files = mode.arguments - 1;
+    return std::string(mode.option)
+           + (files == 0 ? " takes no other argument"
+                         : " takes " + std::string(mode.more_files ? "at least " : "") + std::to_string(files)
+                               + (files == 1 ? " file" : " files"));
+}
+
+CommandLine refused(CommandLine command, std::string_view reason, std::string detail)
+{
+    command.error = reason;
+    command.detail = std::move(detail);
+    return command;
+}
+
 }  // namespace
+
+std::span<const Mode> all_modes() { return modes; }
 
 CommandLine analyse_arguments(std::span<const std::string> args)
 {
-    if (args.empty()) return {nullptr, texts::no_arguments};
+    CommandLine command;
+    if (args.empty())
+        return refused(command, texts::no_arguments, "no arguments: an option comes first, then its files");
 
     const auto mode = std::ranges::find(modes, option_text(args.front()), &Mode::option);
-    if (mode == modes.end()) return {nullptr, texts::unsupported_argument};
+    if (mode == modes.end())
+        return refused(command, texts::unsupported_argument,
+                       args.front().starts_with('-') ? "unknown option \"" + args.front() + "\""
+                                                     : "\"" + args.front() + "\" is no option: the option comes first");
+    command.mode = &*mode;
 
-    const auto count = static_cast<int>(args.size());
-    if (count > mode->arguments && !mode->more_files) return {nullptr, texts::too_many_arguments};
+    // Every long option is set, so that --quiet holds even when another one is refused.
+    std::string wrong_option;
+    bool options_ended = false;
+    for (const std::string& argument : args.subspan(1)) {
+        if (options_ended || !argument.starts_with("--"))
+            command.files.push_back(argument);
+        else if (argument == "--")
+            options_ended = true;
+        else if (std::string wrong = apply_long_option(argument, *mode, command.settings); wrong_option.empty())
+            wrong_option = std::move(wrong);
+    }
+    if (!wrong_option.empty()) return refused(std::move(command), texts::unsupported_argument, wrong_option);
+
+    const auto count = static_cast<int>(command.files.size()) + 1;
+    const std::string given = ", " + (count == 1 ? std::string("none") : std::to_string(count - 1)) + " given";
+    if (count > mode->arguments && !mode->more_files)
+        return refused(std::move(command), texts::too_many_arguments, files_wanted(*mode) + given);
     // Help takes no files, so too few arguments cannot happen there.
-    if (count < mode->arguments) return {nullptr, texts::no_input_files};
-    return {&*mode, {}};
+    if (count < mode->arguments) return refused(std::move(command), texts::no_input_files, files_wanted(*mode) + given);
+    return command;
 }
 
 }  // namespace voxmill

@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/settings.hpp"
 #include "formats/chgcar_blocks.hpp"
 
 namespace voxmill {
 
 enum class RunMode {
     Help,
+    Version,
     PlaneDensity,
     PlanePotential,
     SpinSplit,
@@ -48,14 +50,23 @@ struct Mode {
     Profile profile = {};  // of the plane modes
 };
 
-// What the arguments ask for: a mode to run, or the reason of an error frame.
+// Every mode, in the order the first argument is compared with them.
+std::span<const Mode> all_modes();
+
+// What the arguments ask for: a mode to run on its files with its settings,
+// or the reason of an error frame.
 struct CommandLine {
-    const Mode* mode = nullptr;
-    std::string_view error;  // empty when `mode` can run
+    const Mode* mode = nullptr;      // null when no option matched
+    std::vector<std::string> files;  // the arguments after the option, long options aside
+    Settings settings;
+    std::string_view error;  // the reason of the error frame; empty when `mode` can run
+    std::string detail;      // what is wrong, for standard error
 };
 
 // Analyses the arguments (the program name not among them). The first argument
-// is compared by its first 20 characters, exactly and case-sensitively.
+// is the mode's option, compared by its first 20 characters, exactly and
+// case-sensitively. Long options ("--name", "--name=value") may stand
+// anywhere after it, up to an argument "--"; all other arguments are files.
 CommandLine analyse_arguments(std::span<const std::string> args);
 
 }  // namespace voxmill

@@ -30,7 +30,9 @@ std::vector<std::string> read_potcar(const std::string& input, std::size_t speci
     const std::filesystem::path beside = std::filesystem::path(input).parent_path() / "POTCAR";
     std::error_code error;
     const std::string potcar = std::filesystem::exists(beside, error) ? beside.string() : "POTCAR";
-    require_existence(potcar);
+    std::string places = std::filesystem::absolute("POTCAR", error).string();
+    if (beside != "POTCAR") places = std::filesystem::absolute(beside, error).string() + " and " + places;
+    require_existence(potcar, "no POTCAR for the species of " + input + " (old layout): looked for " + places);
     console::line("POTCAR existence: OK");
     std::vector<std::string> labels = specpot(potcar);
     if (labels.size() != species && labels.size() <= max_species)

@@ -1,28 +1,42 @@
 #include "driver/results.hpp"
 
-#include <string>
+#include <filesystem>
 
-#include "formats/chgcar_writer.hpp"
 #include "formats/chgplane_writer.hpp"
-#include "formats/xsf_writer.hpp"
+#include "system/failure.hpp"
 #include "text/console.hpp"
 
 namespace voxmill {
 
+Results::Results(const Settings& settings) : formats_(settings.formats)
+{
+    if (settings.output_dir.empty()) return;
+    std::error_code error;
+    const auto type = std::filesystem::status(settings.output_dir, error).type();
+    if (type == std::filesystem::file_type::not_found)
+        refuse(settings.output_dir + " does not exist!",
+               "the output folder " + settings.output_dir + " does not exist");
+    if (type != std::filesystem::file_type::directory && !error)
+        refuse(settings.output_dir + " is not a folder",
+               "the output folder " + settings.output_dir + " is not a folder");
+    dir_ = settings.output_dir.ends_with('/') ? settings.output_dir : settings.output_dir + '/';
+}
+
+OutputFile& Results::add(std::string_view file_name) { return files_.emplace_back(dir_ + std::string(file_name)); }
+
 void Results::write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
 {
-    const std::string base(base_name);
-    console::line("Writing to XCrySDen file, please wait...");
-    ixcrysden(files_.emplace_back(base + ".xsf"), header, grid);
-    files_.back().close();
-    console::line("Writing to VASPVIEW file, please wait...");
-    ivaspview(files_.emplace_back(base + ".vasp"), header, grid);
-    files_.back().close();
+    for (const GridFormat* format : formats_) {
+        console::line(format->progress);
+        OutputFile& file = add(std::string(base_name) + std::string(format->extension));
+        format->write(file, header, grid);
+        file.close();
+    }
 }
 
 void Results::write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile)
 {
-    OutputFile& file = files_.emplace_back(std::string(file_name));
+    OutputFile& file = add(file_name);
     console::line("Writing to " + std::string(file_name) + " file, please wait...");
     write_chgplane(file, profile);
     file.close();

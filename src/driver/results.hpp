@@ -4,9 +4,11 @@
 #pragma once
 
 #include <deque>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "driver/settings.hpp"
 #include "model.hpp"
 #include "text/output_file.hpp"
 
@@ -14,7 +16,10 @@ namespace voxmill {
 
 class Results {
 public:
-    // The grid as base_name.xsf and base_name.vasp, with their progress lines.
+    // Results in the formats and the folder of `settings`; refuses a folder that does not exist.
+    explicit Results(const Settings& settings);
+
+    // The grid as base_name plus the extension of each format, with their progress lines.
     void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid);
 
     // A plane profile as the file `file_name`, with its progress line.
@@ -24,6 +29,9 @@ public:
     void commit();
 
 private:
+    OutputFile& add(std::string_view file_name);
+    std::vector<const GridFormat*> formats_;
+    std::string dir_;  // empty, or the folder with a slash at its end
     std::deque<OutputFile> files_;
 };
 

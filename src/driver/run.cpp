@@ -13,12 +13,20 @@ namespace voxmill {
 
 int run(std::span<const std::string> args)
 {
-    console::write(texts::banner());
-
     const CommandLine command = analyse_arguments(args);
-    if (command.mode == nullptr) {
+    if (command.settings.quiet) console::silence();
+    const bool version = command.error.empty() && command.mode->mode == RunMode::Version;
+    // The version stands alone: the banner's own version is not the build's.
+    if (!version) console::write(texts::banner());
+
+    if (!command.error.empty()) {
         console::write(texts::error_frame(command.error));
+        console::note(command.detail);
         return exit_usage_error;
+    }
+    if (version) {
+        console::write(texts::version());
+        return exit_success;
     }
     if (command.mode->mode == RunMode::Help) {
         console::write(texts::help());
@@ -26,17 +34,18 @@ int run(std::span<const std::string> args)
     }
 
     try {
-        run_mode(*command.mode, args);
+        run_mode(*command.mode, command.files, command.settings);
         return exit_success;
     } catch (const Failure& failure) {
         switch (failure.shown()) {
-        case Shown::on_stderr: console::note(failure.what()); break;
+        case Shown::on_stderr: break;
         case Shown::as_error:
             console::line(std::string("ERROR: ") + failure.what());
             console::empty_line();
             break;
         case Shown::in_frame: console::write(texts::error_frame(failure.what())); break;
         }
+        console::note(failure.detail());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%s\n", texts::allocation_failure.data());
     }

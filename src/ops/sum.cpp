@@ -4,13 +4,14 @@
 
 namespace voxmill {
 
-bool same_lattice(const StructureHeader& first, const StructureHeader& second)
+std::optional<LatticeMismatch> lattice_mismatch(const StructureHeader& first, const StructureHeader& second)
 {
-    for (std::size_t i = 0; i < 3; ++i)
-        for (std::size_t j = 0; j < 3; ++j)
-            if (!(std::fabs(first.SCALE * first.A[i][j] - second.SCALE * second.A[i][j]) <= lattice_tolerance))
-                return false;
-    return true;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const double difference = second.SCALE * second.A[i][j] - first.SCALE * first.A[i][j];
+            if (!(std::fabs(difference) <= lattice_tolerance)) return LatticeMismatch{i, j, difference};
+        }
+    return std::nullopt;
 }
 
 void add_grid(DensityGrid& sum, const DensityGrid& term)

@@ -2,6 +2,8 @@
 // FFT grid, as the all-electron core and valence densities of a run.
 #pragma once
 
+#include <optional>
+
 #include "model.hpp"
 
 namespace voxmill {
@@ -10,9 +12,17 @@ namespace voxmill {
 // angstrom, that still counts as the same cell.
 inline constexpr double lattice_tolerance = 1e-5;
 
-// Whether the lattice vectors of two files, times their scale factors, agree
-// within lattice_tolerance in every component.
-bool same_lattice(const StructureHeader& first, const StructureHeader& second);
+// A component in which two lattices differ: component `axis` of vector
+// `vector` (both from 0), `second` minus `first`, in angstrom.
+struct LatticeMismatch {
+    int vector;
+    int axis;
+    double difference;
+};
+
+// The first component in which the lattice vectors of two files, times their
+// scale factors, differ by more than lattice_tolerance, if any does.
+std::optional<LatticeMismatch> lattice_mismatch(const StructureHeader& first, const StructureHeader& second);
 
 // sum + term in place of `sum`, point by point; both grids have the same extents.
 void add_grid(DensityGrid& sum, const DensityGrid& term);

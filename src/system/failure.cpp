@@ -11,6 +11,9 @@ void fail_at(std::string_view file, long line, std::string_view what)
     throw Failure(std::move(message));
 }
 
-void refuse(std::string message) { throw Failure(std::move(message), Shown::as_error); }
+void refuse(std::string message, std::string detail)
+{
+    throw Failure(std::move(message), Shown::as_error, std::move(detail));
+}
 
 }  // namespace voxmill

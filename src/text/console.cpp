@@ -7,8 +7,13 @@
 
 namespace voxmill::console {
 
+namespace {
+bool silenced = false;
+}  // namespace
+
 void write(std::string_view records)
 {
+    if (silenced) return;
     progress_line::clear();
     std::fwrite(records.data(), 1, records.size(), stdout);
     std::fflush(stdout);
@@ -23,5 +28,7 @@ void note(std::string_view text)
     progress_line::clear();
     std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(text.size()), text.data());
 }
+
+void silence() { silenced = true; }
 
 }  // namespace voxmill::console

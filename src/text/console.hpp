@@ -19,4 +19,7 @@ void empty_line();
 // A message on standard error: "voxmill: " + text.
 void note(std::string_view text);
 
+// Standard output stays empty from here on; notes still go to standard error.
+void silence();
+
 }  // namespace voxmill::console

@@ -48,7 +48,7 @@ TEST(MalformedInput, NoReadableFile)
                                              {"directory", "cannot read directory: Is a directory"},
                                              {"loop", "cannot read loop: Too many levels of symbolic links"}})
         expect_failure(dir.path(), {"-c", file}, "voxmill: " + message + "\n");
-    EXPECT_EQ(expect_failure(dir.path(), {"-c", "dangling"}, "").out,
+    EXPECT_EQ(expect_failure(dir.path(), {"-c", "dangling"}, "voxmill: dangling does not exist!\n").out,
               banner + " Get charge density\n ERROR: dangling does not exist!\n \n");
 }
 

@@ -25,6 +25,7 @@ struct Case {
     std::string out;  // standard output, the seconds of the CPU time as "#.###"
     int status;
     Files results = {};  // written besides the inputs
+    std::string err = {};  // standard error
 };
 
 // The results of every mode.
@@ -48,14 +49,23 @@ void expect_run(const Case& run)
         RunResult result = Voxmill(run.args, dir.path()).wait();
         if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos)
             result.out.replace(at + 15, 8, "   #.###");
+        if (const auto at = result.err.find(dir.path().string()); at != std::string::npos)
+            result.err.replace(at, dir.path().string().size(), "<folder>");
         EXPECT_EQ(result.out, run.out);
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, run.err);
         EXPECT_EQ(result.status, run.status);
         Files after = run.results;
         after.merge(before);
         expect_files(dir.path(), after);
     }
 }
+
+std::string frame(const std::string& reason)  // the error frame with its reason
+{
+    return " ::: ERROR :::\n Nothing has been done!\n " + reason + "\n Please use -h option for more information\n \n";
+}
+
+std::string said(const std::string& what) { return "voxmill: " + what + "\n"; }  // on standard error
 
 // A copy of `chgcar` whose first lattice vector has `x` in place of 1.000000.
 std::string stretched(std::string chgcar, const std::string& x)
@@ -120,11 +130,7 @@ TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
 // together, of structures beyond the limits and of a cell of zero volume.
 TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
 {
-    const auto frame = [](const std::string& reason) {
-        return " ::: ERROR :::\n Nothing has been done!\n " + reason + "\n Please use -h option for more information\n"
-               " \n";
-    };
-    // The reader's lines for a file in the new layout.
+    // Each refusal tells on standard error what failed. The reader's lines for a file in the new layout:
     const auto reading = [](const std::string& name, const std::string& calculation) {
         return " Reading " + name + ", please wait...\n ..." + name + " version: NEW\n ...Calculation type: "
              + calculation + "\n";
@@ -151,54 +157,115 @@ TEST(Runs, RefusedOnesShowWhyAndWriteNothing)
     const std::string differ = reading("CHGCAR", "spin polarized") + grids;
     const std::string zero_volume =
         reading("CHGCAR", "non-spin polarized") + " ERROR: CHGCAR has a cell of zero volume\n \n";
+    const std::string lattice_x = "lattices differ: component x of lattice vector 1 is ";
     const Case runs[] = {
-        {{}, {}, banner + frame("No input argument(s) found"), 2},
+        {{}, {}, banner + frame("No input argument(s) found"), 2, {}, said("no arguments: an option comes first, then its files")},
         {{"-h"}, {}, read_file(data / "expected/help.txt"), 0},
-        {{"-h", "x"}, {}, too_many, 2},
-        {{"CHGCAR"}, {}, unsupported, 2},
-        {{"-C", "CHGCAR"}, {}, unsupported, 2},
-        {{"--c", "CHGCAR"}, {}, unsupported, 2},
-        {{"-h-and-more-than-twenty-characters"}, {}, unsupported, 2},
+        {{"-h", "x"}, {}, too_many, 2, {}, said("-h takes no other argument, 1 given")},
+        {{"CHGCAR"}, {}, unsupported, 2, {}, said("\"CHGCAR\" is no option: the option comes first")},
+        {{"-C", "CHGCAR"}, {}, unsupported, 2, {}, said("unknown option \"-C\"")},
+        {{"--c", "CHGCAR"}, {}, unsupported, 2, {}, said("unknown option \"--c\"")},
+        {{"-h-and-more-than-twenty-characters"}, {}, unsupported, 2, {},
+         said("unknown option \"-h-and-more-than-twenty-characters\"")},
         // The option is cut at 20 characters, its trailing blanks dropped.
-        {{"-c" + std::string(18, ' ') + "ignored", "missing", "extra"}, {}, too_many, 2},
-        {{"-c"}, {}, no_files, 2},
-        {{"-c", "A", "B"}, {}, too_many, 2},
-        {{"-ds", "A", "B"}, {}, no_files, 2},
-        {{"-dc", "A", "B", "C", "D"}, {}, too_many, 2},
-        {{"-a", "A"}, {}, no_files, 2},
-        {dc, three(spin, fragment, coarse), get_dc + differ, 1},
-        {ds, three(spin, coarse, fragment), get_ds + differ, 1},
+        {{"-c" + std::string(18, ' ') + "ignored", "missing", "extra"}, {}, too_many, 2, {}, said("-c takes 1 file, 2 given")},
+        {{"-c"}, {}, no_files, 2, {}, said("-c takes 1 file, none given")},
+        {{"-c", "A", "B"}, {}, too_many, 2, {}, said("-c takes 1 file, 2 given")},
+        {{"-ds", "A", "B"}, {}, no_files, 2, {}, said("-ds takes 3 files, 2 given")},
+        {{"-dc", "A", "B", "C", "D"}, {}, too_many, 2, {}, said("-dc takes 3 files, 4 given")},
+        {{"-a", "A"}, {}, no_files, 2, {}, said("-a takes at least 2 files, 1 given")},
+        {dc, three(spin, fragment, coarse), get_dc + differ, 1, {}, said("grids differ: CHGCAR has 3 x 2 x 2 points, CHGCAR2 2 x 2 x 1")},
+        {ds, three(spin, coarse, fragment), get_ds + differ, 1, {}, said("grids differ: CHGCAR has 3 x 2 x 2 points, CHGCAR1 2 x 2 x 1")},
         // A sum refuses the main file, or any other one as soon as it is read, on
         // another grid or lattice than the first: the nonspin example has the
         // spin one's grid in another cell; 1.000004 is 1.1e-5 angstrom longer.
-        {{"-a", "CHGCAR", "CHGCAR1"}, {{"CHGCAR", spin}, {"CHGCAR1", coarse}}, get_a + differ, 1},
+        {{"-a", "CHGCAR", "CHGCAR1"}, {{"CHGCAR", spin}, {"CHGCAR1", coarse}}, get_a + differ, 1, {},
+         said("grids differ: CHGCAR1 has 2 x 2 x 1 points, CHGCAR 3 x 2 x 2")},
         {{"-a", "CHGCAR", "CHGCAR1"}, {{"CHGCAR", example("nonspin")}, {"CHGCAR1", spin}},
          banner + " Add charge densities\n" + reading("CHGCAR1", "spin polarized")
              + reading("CHGCAR", "non-spin polarized") + lattices,
-         1},
+         1, {}, said(lattice_x + "2.860000 angstrom in CHGCAR1 and 4.000000 in CHGCAR, 1.1 apart (at most 1e-05 allowed)")},
         {{"-a", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", coarse}},
-         get_a + reading("CHGCAR2", "non-spin polarized") + grids, 1},
+         get_a + reading("CHGCAR2", "non-spin polarized") + grids, 1, {},
+         said("grids differ: CHGCAR1 has 3 x 2 x 2 points, CHGCAR2 2 x 2 x 1")},
         {{"-a", "CHGCAR", "CHGCAR1", "CHGCAR2"}, {{"CHGCAR1", fragment}, {"CHGCAR2", stretched(fragment, "1.000004")}},
-         get_a + reading("CHGCAR2", "non-spin polarized") + lattices, 1},
+         get_a + reading("CHGCAR2", "non-spin polarized") + lattices, 1, {},
+         said(lattice_x + "2.860000 angstrom in CHGCAR1 and 2.860011 in CHGCAR2, 1.1e-05 apart (at most 1e-05 allowed)")},
         // The full system is read last, so both fragments are read before it is missed.
-        {dc, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}}, get_dc + " ERROR: CHGCAR does not exist!\n \n", 1},
+        {dc, {{"CHGCAR1", fragment}, {"CHGCAR2", fragment}}, get_dc + " ERROR: CHGCAR does not exist!\n \n", 1, {},
+         said("CHGCAR does not exist!")},
         // Densities per zero volume would be undefined: refused after reading
         // a single file or the full system of a difference alike.
-        {c, {{"CHGCAR", flat}}, get_c + zero_volume, 1},
-        {ds, three(flat, fragment, fragment), get_ds + zero_volume, 1},
+        {c, {{"CHGCAR", flat}}, get_c + zero_volume, 1, {}, said("CHGCAR has a cell of zero volume")},
+        {ds, three(flat, fragment, fragment), get_ds + zero_volume, 1, {}, said("CHGCAR has a cell of zero volume")},
         // Structures beyond the limits, and an old layout without its POTCAR.
         {c, {{"CHGCAR", many_atoms}},
-         get_c + opened + "NEW\n ERROR: CHGCAR has 501 atoms; at most 500 are supported\n \n", 1},
+         get_c + opened + "NEW\n ERROR: CHGCAR has 501 atoms; at most 500 are supported\n \n", 1, {},
+         said("CHGCAR has 501 atoms; at most 500 are supported")},
         {c, {{"CHGCAR", old_layout}, {"POTCAR", many_species}},
          get_c + opened + "OLD\n POTCAR existence: OK\n ERROR: CHGCAR has 101 species; at most 100 are supported\n \n",
-         1},
-        {c, {{"CHGCAR", old_layout}}, get_c + opened + "OLD\n ERROR: POTCAR does not exist!\n \n", 1},
+         1, {}, said("CHGCAR has 101 species; at most 100 are supported")},
+        {c, {{"CHGCAR", old_layout}}, get_c + opened + "OLD\n ERROR: POTCAR does not exist!\n \n", 1, {},
+         said("no POTCAR for the species of CHGCAR (old layout): looked for <folder>/POTCAR")},
         // A POTCAR of another file: three species where the file counts two.
         {c, {{"CHGCAR", old_layout}, {"POTCAR", many_species.substr(0, 3 * 32)}},
          get_c + opened + "OLD\n POTCAR existence: OK\n ERROR: POTCAR names 3 species in TITEL lines, but CHGCAR has 2\n \n",
-         1},
+         1, {}, said("POTCAR names 3 species in TITEL lines, but CHGCAR has 2")},
     };
     for (const Case& run : runs) expect_run(run);
+}
+
+// Long options stand anywhere after the option, or up to "--"; they choose the
+// grid files, the folder they go to and the console, and change no other byte.
+TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
+{
+    const fs::path c = data / "expected/nonspin/c";
+    const std::string console = read_file(c / "console.txt"), unsupported = banner + frame("Input argument not supported");
+    const auto without = [](std::string text, const std::string& line) { return text.erase(text.find(line), line.size()); };
+    const std::string xsf_only = without(console, " Writing to VASPVIEW file, please wait...\n"),
+                      vasp_only = without(console, " Writing to XCrySDen file, please wait...\n");
+    const Files inputs{{"CHGCAR", example("nonspin")}}, xsf{{"CHGDEN.xsf", read_file(c / "CHGDEN.xsf")}},
+        vasp{{"CHGDEN.vasp", read_file(c / "CHGDEN.vasp")}}, both{*xsf.begin(), *vasp.begin()};
+    std::string dashed = console;  // of a file named "--CHGCAR"
+    for (std::size_t at = 0; (at = dashed.find("CHGCAR,", at)) != std::string::npos; at += 9) dashed.insert(at, "--");
+    dashed.replace(dashed.find("...CHGCAR"), 9, "...--CHGCAR");
+    const Case runs[] = {
+        {{"-c", "CHGCAR", "--format=vasp"}, inputs, vasp_only, 0, vasp},
+        {{"-c", "--format=xsf", "CHGCAR"}, inputs, xsf_only, 0, xsf},
+        {{"-c", "--format=vasp,xsf,vasp", "--", "CHGCAR"}, inputs, console, 0, both},
+        {{"-c", "--", "--CHGCAR"}, {{"--CHGCAR", example("nonspin")}}, dashed, 0, both},
+        {{"-c", "CHGCAR", "--quiet"}, inputs, "", 0, both},
+        {{"--help"}, {}, read_file(data / "expected/help.txt"), 0},
+        {{"-c", "CHGCAR", "--bogus"}, inputs, unsupported, 2, {}, said("unknown option \"--bogus\"")},
+        {{"-c", "--quiet", "CHGCAR", "--bogus"}, inputs, "", 2, {}, said("unknown option \"--bogus\"")},
+        {{"-i", "--format=xsf", "CHGCAR"}, inputs, unsupported, 2, {},
+         said("--format does not apply to -i, only to -x, -c, -s, -dc, -ds, -a")},
+        {{"-h", "--quiet"}, {}, unsupported, 2, {},
+         said("--quiet does not apply to -h, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc, -x, -c, -s, -dc, -ds, -a")},
+        {{"-c", "CHGCAR", "--format=xsf,pdf"}, inputs, unsupported, 2, {},
+         said("--format takes a comma-separated list of xsf,vasp, not \"xsf,pdf\"")},
+        {{"-c", "CHGCAR", "--format"}, inputs, unsupported, 2, {}, said("--format needs a value: --format=LIST")},
+        {{"-c", "CHGCAR", "--quiet=yes"}, inputs, unsupported, 2, {}, said("--quiet takes no value")},
+        {{"-c", "CHGCAR", "--output-dir=out"}, inputs, banner + " Get charge density\n ERROR: out does not exist!\n \n", 1,
+         {}, said("the output folder out does not exist")},
+    };
+    for (const Case& run : runs) expect_run(run);
+
+    ScratchDir dir;
+    dir.write("CHGCAR", example("nonspin"));
+    fs::create_directory(dir.path() / "out");
+    const RunResult result = Voxmill({"-x", "--output-dir=out", "CHGCAR"}, dir.path()).wait();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.substr(0, 500), read_file(data / "expected/nonspin/x/console.txt").substr(0, 500));
+    Files split;
+    for (const auto& entry : fs::directory_iterator(data / "expected/nonspin/x"))
+        if (entry.path().filename() != "console.txt") split[entry.path().filename()] = read_file(entry.path());
+    expect_files(dir.path() / "out", split);
+    expect_files(dir.path(), {{"CHGCAR", example("nonspin")}, {"out", ""}});
+
+    const RunResult version = Voxmill({"--version"}, dir.path()).wait();
+    EXPECT_TRUE(version.out.starts_with(" voxmill " VOXMILL_VERSION "\n Compiler: ")) << version.out;
+    EXPECT_NE(version.out.find("\n gzip decoder: "), std::string::npos) << version.out;
 }
 
 }  // namespace

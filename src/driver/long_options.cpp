@@ -1,0 +1,101 @@
+#include "driver/long_options.hpp"
+
+#include <algorithm>
+
+namespace voxmill {
+
+namespace {
+
+// The modes that write grid results, and those that read files at all.
+const std::vector<RunMode> grid_modes{RunMode::SpinSplit,        RunMode::ChargeDensity,  RunMode::SpinDensity,
+                                      RunMode::ChargeDifference, RunMode::SpinDifference, RunMode::ChargeSum};
+const std::vector<RunMode> file_modes = [] {
+    std::vector<RunMode> modes = grid_modes;
+    modes.insert(modes.end(), {RunMode::PlaneDensity, RunMode::PlanePotential});
+    return modes;
+}();
+
+// "xsf,vasp": the names of the formats, or only those written by default.
+std::string format_names(bool defaults_only)
+{
+    std::string names;
+    for (const GridFormat& format : grid_formats())
+        if (format.by_default || !defaults_only) names += (names.empty() ? "" : ",") + std::string(format.name);
+    return names;
+}
+
+std::string set_formats(std::string_view list, Settings& settings)
+{
+    std::vector<bool> chosen(grid_formats().size());
+    for (std::size_t from = 0; from <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string_view name = list.substr(from, comma - from);
+        const auto format = std::ranges::find(grid_formats(), name, &GridFormat::name);
+        if (format == grid_formats().end())
+            return "--format takes a comma-separated list of " + format_names(false) + ", not \"" + std::string(list)
+                   + "\"";
+        chosen[format - grid_formats().begin()] = true;
+        from = comma + 1;
+    }
+    settings.formats.clear();
+    for (std::size_t f = 0; f < chosen.size(); ++f)
+        if (chosen[f]) settings.formats.push_back(&grid_formats()[f]);
+    return {};
+}
+
+std::string set_output_dir(std::string_view dir, Settings& settings)
+{
+    settings.output_dir = dir;
+    return {};
+}
+
+std::string set_quiet(std::string_view, Settings& settings)
+{
+    settings.quiet = true;
+    return {};
+}
+
+// The options of the modes in `run_modes`, as the mode table lists them: "-i, -ia, -ib".
+std::string options_of(const std::vector<RunMode>& run_modes)
+{
+    std::string options;
+    for (const Mode& mode : all_modes())
+        if (std::ranges::find(run_modes, mode.mode) != run_modes.end())
+            options += (options.empty() ? "" : ", ") + std::string(mode.option);
+    return options;
+}
+
+}  // namespace
+
+std::span<const LongOption> long_options()
+{
+    // clang-format off
+    static const std::vector<LongOption> options{
+        {"format", "LIST", grid_modes,
+         "Grid files: " + format_names(false) + " (default " + format_names(true) + ")", set_formats},
+        {"output-dir", "DIR", file_modes, "Write the result files into DIR", set_output_dir},
+        {"quiet", "", file_modes, "Print nothing but failures (on stderr)", set_quiet},
+    };
+    // clang-format on
+    return options;
+}
+
+std::string apply_long_option(std::string_view argument, const Mode& mode, Settings& settings)
+{
+    const std::size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(2, equals == std::string_view::npos ? equals : equals - 2);
+    const auto option = std::ranges::find(long_options(), name, &LongOption::name);
+    const std::string dashed = "--" + std::string(name);
+    if (option == long_options().end()) return "unknown option \"" + std::string(argument) + "\"";
+    if (std::ranges::find(option->modes, mode.mode) == option->modes.end())
+        return dashed + " does not apply to " + std::string(mode.option) + ", only to " + options_of(option->modes);
+    if (option->value.empty()) {
+        if (equals != std::string_view::npos) return dashed + " takes no value";
+        return option->apply({}, settings);
+    }
+    if (equals == std::string_view::npos || equals + 1 == argument.size())
+        return dashed + " needs a value: " + dashed + "=" + std::string(option->value);
+    return option->apply(argument.substr(equals + 1), settings);
+}
+
+}  // namespace voxmill
