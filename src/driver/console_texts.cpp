@@ -4,6 +4,7 @@
 
 #include "bytes/decoders.hpp"
 #include "driver/long_options.hpp"
+#include "picture/drawing.hpp"
 #include "text/fixed_fields.hpp"
 #include "text/free_form_writer.hpp"
 
@@ -77,7 +78,10 @@ std::string help()
 std::string version()
 {
     const std::string gzip = "gzip decoder: " + gzip_library();
-    return lines({"voxmill " VOXMILL_VERSION, "Compiler: " VOXMILL_COMPILER, gzip});
+    const std::string pictures =
+        "Pictures: "
+        + (picture::drawing_library.empty() ? "none (built without Cairo)" : std::string(picture::drawing_library));
+    return lines({"voxmill " VOXMILL_VERSION, "Compiler: " VOXMILL_COMPILER, gzip, pictures});
 }
 
 std::string error_frame(std::string_view reason)
