@@ -119,18 +119,58 @@ void Axes::horizontal_line(double y, const Pen& pen)
     canvas_.unclip();
 }
 
+void Axes::vertical_line(double x, const Pen& pen)
+{
+    const double pixel = at(x, 0).x;
+    canvas_.clip(frame_);
+    canvas_.polyline(std::vector<Point>{{pixel, frame_.top}, {pixel, frame_.bottom}}, pen);
+    canvas_.unclip();
+}
+
+namespace {
+
+constexpr double legend_sample = 2.2, legend_gap = 0.5, legend_spacing = 1.6;  // in text sizes
+
+double entry_width(Canvas& canvas, const LegendEntry& entry, double size)
+{
+    return (legend_sample + legend_gap) * size + canvas.text_width(entry.label, size);
+}
+
+}  // namespace
+
+std::vector<std::span<const LegendEntry>> Axes::legend_rows(Canvas& canvas, std::span<const LegendEntry> entries,
+                                                            double size, const Box& frame)
+{
+    std::vector<std::span<const LegendEntry>> rows;
+    std::size_t first = 0;
+    double width = 0;
+    for (std::size_t n = 0; n < entries.size(); ++n) {
+        width += entry_width(canvas, entries[n], size) + (n > first ? legend_spacing * size : 0);
+        if (width > frame.right - frame.left && n > first) {
+            rows.push_back(entries.subspan(first, n - first));
+            first = n;
+            width = entry_width(canvas, entries[n], size);
+        }
+    }
+    if (first < entries.size()) rows.push_back(entries.subspan(first));
+    return rows;
+}
+
 void Axes::legend(std::span<const LegendEntry> entries, double size)
 {
-    const double sample = 2.2 * size, gap = 0.5 * size, spacing = 1.6 * size;
-    double width = -spacing;
-    for (const LegendEntry& entry : entries) width += sample + gap + canvas_.text_width(entry.label, size) + spacing;
-    double x = (frame_.left + frame_.right - width) / 2;
-    const double y = frame_.top - size;
-    for (const LegendEntry& entry : entries) {
-        canvas_.polyline(std::vector<Point>{{x, y}, {x + sample, y}}, entry.pen);
-        if (entry.marker) canvas_.disc({x + sample / 2, y}, 0.22 * size, entry.pen.colour);
-        canvas_.text({x + sample + gap, y}, entry.label, size, Align::start, Align::centre);
-        x += sample + gap + canvas_.text_width(entry.label, size) + spacing;
+    const auto rows = legend_rows(canvas_, entries, size, frame_);
+    double y = frame_.top - size - 1.5 * size * static_cast<double>(rows.size() - 1);
+    for (const auto row : rows) {
+        double width = -legend_spacing * size;
+        for (const LegendEntry& entry : row) width += entry_width(canvas_, entry, size) + legend_spacing * size;
+        double x = (frame_.left + frame_.right - width) / 2;
+        for (const LegendEntry& entry : row) {
+            canvas_.polyline(std::vector<Point>{{x, y}, {x + legend_sample * size, y}}, entry.pen);
+            if (entry.marker) canvas_.disc({x + legend_sample * size / 2, y}, 0.22 * size, entry.pen.colour);
+            canvas_.text({x + (legend_sample + legend_gap) * size, y}, entry.label, size, Align::start, Align::centre);
+            x += entry_width(canvas_, entry, size) + legend_spacing * size;
+        }
+        y += 1.5 * size;
     }
 }
 

@@ -52,10 +52,16 @@ public:
     void line(std::span<const double> x, std::span<const double> y, const Pen& pen);
     void markers(std::span<const double> x, std::span<const double> y, double radius, Colour colour);
     void horizontal_line(double y, const Pen& pen);
+    void vertical_line(double x, const Pen& pen);
 
-    // The entries in one row centred above the frame, clear of the data, in
-    // the band of 2 `size` over it.
+    // The entries in rows centred above the frame, clear of the data, the
+    // last row a `size` over it and each row 1.5 `size` above the next.
     void legend(std::span<const LegendEntry> entries, double size);
+
+    // The rows the legend takes: as many entries to a row as fit the width
+    // of `frame`.
+    static std::vector<std::span<const LegendEntry>> legend_rows(Canvas& canvas, std::span<const LegendEntry> entries,
+                                                                 double size, const Box& frame);
 
 private:
     Canvas& canvas_;

@@ -24,6 +24,13 @@ struct Level {
     std::string label;
 };
 
+// Vertical lines across the chart at each x.
+struct Marks {
+    std::vector<double> x;
+    Pen pen;
+    std::string label;
+};
+
 struct LineChart {
     int width = 960;
     int height = 540;
@@ -32,10 +39,12 @@ struct LineChart {
     std::span<const double> x;  // ascending
     std::vector<Series> series;
     std::vector<Level> levels;
+    Marks marks;  // none if its x is empty
 };
 
 // The bytes of a PNG file of `chart`: x from its first to its last value, y
-// over every series and level with a little room; the legend names each one.
+// over every series and level with a little room; the legend names each one,
+// and the marks if there are any.
 std::string line_chart_png(const LineChart& chart);
 
 }  // namespace voxmill::picture
