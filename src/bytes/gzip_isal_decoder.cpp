@@ -1,4 +1,5 @@
-// gzip through ISA-L's inflate, the fastest streaming inflate Debian has.
+// gzip through ISA-L's inflate, the fastest streaming inflate Debian has (zlib
+// stands in where it is missing).
 #include <isa-l.h>
 
 #include <algorithm>
