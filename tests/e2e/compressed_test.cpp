@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <regex>
+#include <cctype>
 
 #include "support/scratch.hpp"
 
@@ -25,7 +25,12 @@ RunResult run_script(const fs::path& dir, const std::string& plain, const std::s
     const int status = std::system(command.c_str());
     RunResult result{capture.read("out"), capture.read("err"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
     if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos) result.out.erase(at + 15, 8);
-    result.out = std::regex_replace(result.out, std::regex("/dev/stdin|/dev/fd/[0-9]+|fifo"), "CHGCAR");
+    for (const std::string_view name : {"/dev/stdin", "/dev/fd/", "fifo"})
+        for (std::size_t at; (at = result.out.find(name)) != std::string::npos;) {
+            std::size_t end = at + name.size();
+            while (end < result.out.size() && std::isdigit(static_cast<unsigned char>(result.out[end]))) ++end;
+            result.out.replace(at, end - at, "CHGCAR");  // /dev/fd/63 with its number
+        }
     return result;
 }
 
@@ -92,7 +97,8 @@ TEST(CompressedInput, BrokenArchivesEndWithTheirMessage)
 {
     const std::string spin = example("spin"), nonspin = example("nonspin");
     // Block 1 of 12 values, under a grid line that claims 10^9.
-    const std::string huge_grid = std::regex_replace(head(nonspin, 15), std::regex("    3    2    2"), " 1000 1000 1000");
+    std::string huge_grid = head(nonspin, 15);
+    huge_grid.replace(huge_grid.find("    3    2    2"), 15, " 1000 1000 1000");
     // 64 MiB of blank lines where block 1 should be, in 64 kB of gzip.
     std::string bomb = head(nonspin, 12);
     for (int n = 0; n < 65536; ++n) bomb += std::string(1023, ' ') + "\n";
