@@ -10,6 +10,9 @@ namespace voxmill {
 
 namespace {
 
+// A figure too wide for its field is printed in full, a few columns wider.
+constexpr auto widen = fields::Overflow::widen;
+
 struct GridMeans {
     double magnetization;
     double total;
@@ -49,7 +52,7 @@ void count_line(std::string& report, std::string_view label, long long value)  /
 {
     put_label(report, label);
     report += ' ';
-    fields::integer<4>(report, value);
+    fields::integer<4, widen>(report, value);
     report += '\n';
 }
 
@@ -57,7 +60,7 @@ void figure_line(std::string& report, std::string_view label, double value, std:
 {
     put_label(report, label);  // (1X,A17,1X,F8.3,1X,A11)
     report += ' ';
-    fields::fixed<8, 3>(report, value);
+    fields::fixed<8, 3, widen>(report, value);
     report += ' ';
     fields::text<11>(report, unit);
     report += '\n';
@@ -68,7 +71,7 @@ void vector_line(std::string& report, std::string_view label, double s, const Ve
     put_label(report, label);  // (1X,A17,1X,F6.3,1X,F6.3,1X,F6.3)
     for (const double component : a) {
         report += ' ';
-        fields::fixed<6, 3>(report, s * component);
+        fields::fixed<6, 3, widen>(report, s * component);
     }
     report += '\n';
 }
@@ -80,9 +83,9 @@ std::string vacuum_level_line(const PlaneMean& highest)
     std::string line;  // (1X,A17,1X,F8.3,A8,F8.3,1X,A11)
     put_label(line, "Vacuum level    = ");
     line += ' ';
-    fields::fixed<8, 3>(line, highest.mean);
+    fields::fixed<8, 3, widen>(line, highest.mean);
     line += "   eV at";
-    fields::fixed<8, 3>(line, highest.height);
+    fields::fixed<8, 3, widen>(line, highest.height);
     line += ' ';
     fields::text<11>(line, "  angstroms");
     return line + '\n';
@@ -115,11 +118,11 @@ std::string iinfo(const StructureHeader& header, const DensitySums& sums)
 
     put_label(report, "The FFT grid    = ");  // (1X,A17,2X,I3,A5,I3,A5,I3)
     report += "  ";
-    fields::integer<3>(report, header.NGRID[0]);
+    fields::integer<3, widen>(report, header.NGRID[0]);
     report += "  x  ";
-    fields::integer<3>(report, header.NGRID[1]);
+    fields::integer<3, widen>(report, header.NGRID[1]);
     report += "  x  ";
-    fields::integer<3>(report, header.NGRID[2]);
+    fields::integer<3, widen>(report, header.NGRID[2]);
     report += '\n';
     report += free_form_line();
     return report;

@@ -10,12 +10,21 @@ namespace voxmill::fields {
 namespace {
 
 // The characters of a field that did not fit: w asterisks.
-void overflow(std::string& record, int w) { record.append(static_cast<std::size_t>(std::max(w, 0)), '*'); }
+void asterisks(std::string& record, int w) { record.append(static_cast<std::size_t>(std::max(w, 0)), '*'); }
 
 void right_justified(std::string& record, std::string_view text, int w)
 {
     record.append(static_cast<std::size_t>(w) - text.size(), ' ');
     record += text;
+}
+
+// A number that does not fit its w columns: asterisks, or all its characters.
+void too_wide(std::string& record, std::string_view number, int w, Overflow overflow)
+{
+    if (overflow == Overflow::widen)
+        record += number;
+    else
+        asterisks(record, w);
 }
 
 // Fw.d of an infinity or a NaN: the whole word when it fits, else its first
@@ -26,7 +35,7 @@ void non_finite(std::string& record, double value, int w)
         if (w >= 3)
             right_justified(record, "NaN", w);
         else
-            overflow(record, w);
+            asterisks(record, w);
         return;
     }
     const bool negative = value < 0;
@@ -36,7 +45,7 @@ void non_finite(std::string& record, double value, int w)
     else if (w >= 3 + sign)
         right_justified(record, negative ? "-Inf" : "Inf", w);
     else
-        overflow(record, w);
+        asterisks(record, w);
 }
 
 }  // namespace
@@ -49,18 +58,18 @@ void text_field(std::string& record, std::string_view text, int w)
         right_justified(record, text, w);
 }
 
-void integer_field(std::string& record, long long value, int w)
+void integer_field(std::string& record, long long value, int w, Overflow overflow)
 {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     const std::string_view field(digits, static_cast<std::size_t>(end - digits));
     if (field.size() > static_cast<std::size_t>(w))
-        overflow(record, w);
+        too_wide(record, field, w, overflow);
     else
         right_justified(record, field, w);
 }
 
-void fixed_field(std::string& record, double value, int w, int d)
+void fixed_field(std::string& record, double value, int w, int d, Overflow overflow)
 {
     if (!std::isfinite(value)) return non_finite(record, value, w);
 
@@ -78,7 +87,7 @@ void fixed_field(std::string& record, double value, int w, int d)
         record.append(chars, sign);
         record += field.substr(sign + 1);
     } else if (field.size() > static_cast<std::size_t>(w)) {
-        overflow(record, w);
+        too_wide(record, field, w, overflow);
     } else {
         right_justified(record, field, w);
     }

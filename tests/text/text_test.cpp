@@ -251,7 +251,7 @@ TEST(FreeFormRead, CountsLinesAfterLongRunsOfVaspRecords)
         }
 }
 
-using fields::fixed_field, fields::integer_field, fields::text_field;
+using fields::fixed_field, fields::integer_field, fields::text_field, fields::Overflow;
 constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
 
 std::string field(char* (*put)(char*, double) noexcept, double value)
@@ -288,6 +288,13 @@ TEST(FixedFields, TextsIntegersAndReals)
         fixed_field(record, value, w, d);
         EXPECT_EQ(record, expected) << "F" << w << "." << d << " of " << value;
     }
+    // Widened: a number too wide for its field is written whole; one that fits keeps its bytes.
+    std::string widened;
+    for (const auto& [value, w, d] : {std::tuple{15625.0, 8, 3}, {9999.9996, 8, 3}, {-10.5, 6, 3}, {1234.5678, 8, 3},
+                                      {0.5, 4, 3}, {-inf, 4, 3}})
+        fixed_field(widened, value, w, d, Overflow::widen), widened += '|';
+    for (const long long value : {1000LL, -100LL, 99LL}) integer_field(widened, value, 3, Overflow::widen), widened += '|';
+    EXPECT_EQ(widened, "15625.000|10000.000|-10.500|1234.568|.500|-Inf|1000|-100| 99|");
 }
 
 TEST(RealForm, ExamplesByBothPaths)
