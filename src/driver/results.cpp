@@ -5,6 +5,7 @@
 #include "formats/chgplane_writer.hpp"
 #include "system/failure.hpp"
 #include "text/console.hpp"
+#include "text/progress_line.hpp"
 
 namespace voxmill {
 
@@ -22,7 +23,11 @@ Results::Results(const Settings& settings) : formats_(settings.formats)
     dir_ = settings.output_dir.ends_with('/') ? settings.output_dir : settings.output_dir + '/';
 }
 
-OutputFile& Results::add(std::string_view file_name) { return files_.emplace_back(dir_ + std::string(file_name)); }
+OutputFile& Results::add(std::string_view file_name)
+{
+    if (files_.empty()) writing_since_ = progress_line::seconds_now();
+    return files_.emplace_back(dir_ + std::string(file_name), writing_since_);
+}
 
 void Results::write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
 {

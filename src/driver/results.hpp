@@ -29,10 +29,13 @@ public:
     void commit();
 
 private:
+    // A new result file, whose progress shows once the run's results have
+    // taken a second to write.
     OutputFile& add(std::string_view file_name);
     std::vector<const GridFormat*> formats_;
     std::string dir_;  // empty, or the folder with a slash at its end
     std::deque<OutputFile> files_;
+    double writing_since_ = 0;
 };
 
 }  // namespace voxmill

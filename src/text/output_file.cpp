@@ -12,12 +12,16 @@
 
 #include "system/failure.hpp"
 #include "system/interrupts.hpp"
+#include "text/progress_line.hpp"
 
 namespace voxmill {
 
 namespace {
 
 constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
+// How long writing results goes on before its progress is shown.
+constexpr double quiet_seconds = 1.0;
 
 [[noreturn]] void fail_writing(const std::string& path)
 {
@@ -34,7 +38,8 @@ mode_t new_file_mode()
 
 }  // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path))
+OutputFile::OutputFile(std::string path, double writing_since)
+    : path_(std::move(path)), writing_since_(writing_since < 0 ? progress_line::seconds_now() : writing_since)
 {
     // ".CHGDEN.xsf.XXXXXX" beside the final file, so that rename() replaces it
     // within one file system.
@@ -95,11 +100,15 @@ void OutputFile::expect(std::size_t size)
     // the room is refused in whole or in part, writing allocates the rest.
     const auto offset = static_cast<off_t>(flushed_ + used_);
     ::fallocate(fd_, 0, offset, static_cast<off_t>(size));
+    if (progress_line::wanted())
+        meter_ = std::make_unique<progress_line::Meter>("writing", path_, static_cast<std::size_t>(offset) + size, 0,
+                                                        writing_since_ + quiet_seconds);
 }
 
 void OutputFile::close()
 {
     flush();
+    meter_.reset();
     buffer_ = std::string();  // the memory of a closed file's buffer goes back
     const int fd = std::exchange(fd_, -1);
     // Linux releases the descriptor even when close() is interrupted, so EINTR
@@ -125,6 +134,7 @@ void OutputFile::flush()
 {
     write_all(buffer_.data(), used_);
     used_ = 0;
+    if (meter_) meter_->show(flushed_);
 }
 
 void OutputFile::write_all(const char* bytes, std::size_t size)

@@ -5,15 +5,24 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace voxmill {
 
+namespace progress_line {
+class Meter;
+}
+
 class OutputFile {
 public:
     // Creates the temporary file for `path`; throws Failure when it cannot.
-    explicit OutputFile(std::string path);
+    // Where standard error is a terminal, the bytes announced by expect()
+    // show their progress there once a second has passed since the time
+    // `writing_since` (of progress_line::seconds_now(); by default, now): the
+    // start of writing a run's results, some of which may be written already.
+    explicit OutputFile(std::string path, double writing_since = -1);
     // Removes the temporary file unless commit() succeeded.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -55,6 +64,8 @@ private:
     std::size_t flushed_ = 0;  // bytes written to the file
     bool committed_ = false;
     int interrupt_slot_ = -1;  // where a signal finds the temporary file to remove
+    double writing_since_;
+    std::unique_ptr<progress_line::Meter> meter_;
 };
 
 }  // namespace voxmill

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "system/failure.hpp"
 #include "bytes/decoders.hpp"
+#include "system/failure.hpp"
 #include "text/progress_line.hpp"
 
 namespace voxmill {
@@ -63,7 +63,7 @@ TextSource::TextSource(std::string path) : path_(std::move(path))
     // A compressed file or a long regular one shows its progress from the start, any other once it has proved long.
     const std::size_t file_size = S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0;
     if (progress_line::wanted())
-        meter_ = std::make_unique<progress_line::Meter>(path_, file_size,
+        meter_ = std::make_unique<progress_line::Meter>("reading", path_, file_size,
                                                         compressed || file_size > long_read ? 0 : long_read);
 }
 

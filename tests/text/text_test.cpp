@@ -18,6 +18,7 @@
 #include "text/free_form_reader.hpp"
 #include "text/free_form_writer.hpp"
 #include "text/output_file.hpp"
+#include "text/progress_line.hpp"
 #include "text/real_form.hpp"
 #include "text/text_source.hpp"
 
@@ -393,6 +394,19 @@ TEST(RealRecords, ThreeFieldsARecordTheRestInTheLast)
             EXPECT_EQ(out, expected) << count << " values / " << divisor;
         }
     EXPECT_EQ(real_records_size(0), 0u);
+}
+
+TEST(ProgressLine, FitsTheTerminalCuttingTheNameInTheMiddle)
+{
+    // A label, its figures, the terminal's columns: the line, never in the last column.
+    const std::tuple<std::string_view, std::string_view, std::size_t, std::string_view> lines[] = {
+        {"reading CHGCAR", ": 37%, 85 MB/s", 80, "reading CHGCAR: 37%, 85 MB/s"},
+        {"reading CHGCAR", ": 37%, 85 MB/s", 29, "reading CHGCAR: 37%, 85 MB/s"},
+        {"reading /scratch/project/a/very/long/path/CHGCAR", ": 37%, 85 MB/s", 40, "reading /scratc.../CHGCAR: 37%, 85 MB/s"},
+        {"reading /données/été/CHGCAR", ": 5%", 32, "reading /donnée.../CHGCAR: 5%"},  // whole characters
+        {"writing CHGDEN.xsf", ": 64%, 127 MB/s", 12, "writing CHG"},  // no room for a name: the line is cut
+    };
+    for (const auto& [label, figures, columns, line] : lines) EXPECT_EQ(progress_line::fitted(label, figures, columns), line);
 }
 
 TEST(OutputFile, ReplacesTheFileOnlyOnCommitAndLeavesNothingElse)
