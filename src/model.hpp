@@ -13,8 +13,6 @@
 
 namespace voxmill {
 
-inline constexpr int max_species = 100;
-inline constexpr int max_atoms = 500;
 // Names, titles and labels are texts of this many characters.
 inline constexpr std::size_t text_length = 80;
 

@@ -35,7 +35,7 @@ std::vector<std::string> read_potcar(const std::string& input, std::size_t speci
     require_existence(potcar, "no POTCAR for the species of " + input + " (old layout): looked for " + places);
     console::line("POTCAR existence: OK");
     std::vector<std::string> labels = specpot(potcar);
-    if (labels.size() != species && labels.size() <= max_species)
+    if (labels.size() != species)
         refuse(potcar + " names " + std::to_string(labels.size()) + " species in TITEL lines, but " + input + " has "
                + std::to_string(species));
     return labels;

@@ -12,13 +12,32 @@ namespace voxmill {
 
 namespace {
 
-// Separators between the labels of a species line; the underscore is not
-// among them, so Fe_pv stays one label, nor the slash, which only ends a name
-// on a line of names with POTCAR hashes.
-constexpr std::string_view species_separators = " ,.!?:;-=+*~#%&()<>";
+// Only the first 40 columns of the title are read.
+constexpr std::size_t title_columns = 40;
 
-// Only the first 40 columns of the title and species lines are read.
-constexpr std::size_t label_columns = 40;
+// Separators between the entries of the species, counts and grid lines.
+constexpr std::string_view entry_separators = " \t,";
+
+// The entries of a line, and how many of them, from the first, are integers.
+struct Entries {
+    std::size_t count = 0;
+    std::size_t leading_integers = 0;
+};
+
+Entries entries_of(std::string_view record)
+{
+    Entries entries;
+    for (std::size_t at = 0; (at = record.find_first_not_of(entry_separators, at)) != std::string_view::npos;) {
+        const std::size_t end = std::min(record.find_first_of(entry_separators, at), record.size());
+        std::string_view entry = record.substr(at, end - at);
+        if (entry[0] == '+' || entry[0] == '-') entry.remove_prefix(1);
+        const bool integer = !entry.empty() && std::ranges::all_of(entry, [](char c) { return c >= '0' && c <= '9'; });
+        if (integer && entries.leading_integers == entries.count) ++entries.leading_integers;
+        ++entries.count;
+        at = end;
+    }
+    return entries;
+}
 
 // The next line, valid until the source moves on.
 std::string_view next_line(TextSource& source, std::string_view what)
@@ -34,9 +53,6 @@ std::string_view next_line(TextSource& source, std::string_view what)
 void read_atom_counts(TextSource& source, StructureHeader& header)
 {
     const std::string& name = source.path();
-    if (header.SPECS.size() > max_species)
-        refuse(name + " has " + std::to_string(header.SPECS.size()) + " species; at most " + std::to_string(max_species)
-               + " are supported");
     header.NSPEC = static_cast<int>(header.SPECS.size());
     header.NSATOMS.assign(header.SPECS.size(), 0);
     // A read of no counts still uses up the counts line.
@@ -49,10 +65,9 @@ void read_atom_counts(TextSource& source, StructureHeader& header)
         if (header.NSATOMS[m] < 0)
             fail_at(name, source.line(), "expected " + what + ", found " + std::to_string(header.NSATOMS[m]));
         total += header.NSATOMS[m];
+        if (total > std::numeric_limits<int>::max())
+            fail_at(name, source.line(), "the atom counts add up to more than a 32-bit count can hold");
     }
-    if (total > max_atoms)
-        refuse(name + " has " + std::to_string(total) + " atoms; at most " + std::to_string(max_atoms)
-               + " are supported");
     header.NATOMS = static_cast<int>(total);
 }
 
@@ -84,23 +99,28 @@ void read_positions(TextSource& source, StructureHeader& header)
     char mode = next_mode_letter(source, "the coordinate mode");
     if (mode == 's') mode = next_mode_letter(source, "the coordinate mode after selective dynamics");
     const bool cartesian = mode == 'c' || mode == 'k';
-    header.COORD.assign(static_cast<std::size_t>(header.NATOMS), Vector3{});
-    for (std::size_t k = 0; k < header.COORD.size(); ++k) {
+    // The positions take memory as they are read, not as the counts claim.
+    header.COORD.clear();
+    for (int k = 0; k < header.NATOMS; ++k) {
         const std::string what = "the position of atom " + std::to_string(k + 1);
         FreeFormRead position(source);
-        for (double& coordinate : header.COORD[k]) position.real(coordinate, what);
-        if (cartesian) header.COORD[k] = fractional(header.COORD[k], header.A);
+        Vector3& r = header.COORD.emplace_back();
+        for (double& coordinate : r) position.real(coordinate, what);
+        if (cartesian) r = fractional(r, header.A);
     }
 }
 
-bool is_blank_line(std::string_view record) { return record.find_first_not_of(" \t") == std::string_view::npos; }
-
 void read_grid_dimensions(TextSource& source, StructureHeader& header)
 {
-    // An empty line stands between the positions and the grid line, but not
-    // in every writer's files.
+    // A line stands between the positions and the grid line, empty as VASP
+    // writes it, but not in every writer's files: a line of three integers
+    // there is the grid line; any other is that line, whatever it holds.
+    const auto is_grid = [](std::string_view record) {
+        const Entries entries = entries_of(record);
+        return entries.count == 3 && entries.leading_integers == 3;
+    };
     std::string_view record;
-    if (!source.next_record(record) || (is_blank_line(record) && !source.next_record(record)))
+    if (!source.next_record(record) || (!is_grid(record) && !source.next_record(record)))
         fail_at(source.path(), source.line(),
                 "no density block: expected a line of three grid dimensions after the atom positions");
     source.step_back();
@@ -129,17 +149,15 @@ int read_layout(TextSource& source)
 
 std::size_t count_species(TextSource& source)
 {
-    const std::string_view counts = next_line(source, "the atom counts on line 6");
+    std::string_view counts;
+    if (!source.next_record(counts)) return 0;  // left to the read of the counts to report
     source.step_back();
-    std::size_t entries = 0;
-    for (std::size_t at = 0; (at = counts.find_first_not_of(" \t,", at)) != std::string_view::npos; ++entries)
-        at = counts.find_first_of(" \t,", at);
-    return entries;
+    return entries_of(counts).leading_integers;
 }
 
 void read_cell(TextSource& source, StructureHeader& header)
 {
-    header.SNAME = next_line(source, "the title line").substr(0, label_columns);
+    header.SNAME = next_line(source, "the title line").substr(0, title_columns);
     header.SNAME.resize(text_length, ' ');
     FreeFormRead(source).real(header.SCALE, "the scaling factor");
     for (int i = 0; i < 3; ++i) {
@@ -151,7 +169,19 @@ void read_cell(TextSource& source, StructureHeader& header)
 
 void read_atoms(TextSource& source, StructureHeader& header)
 {
-    if (header.VERSION == 1) header.SPECS = specchg(next_line(source, "the species names on line 6"));
+    if (header.VERSION == 1) {
+        std::vector<std::string> names = specchg(next_line(source, "the species names on line 6"));
+        const long names_line = source.line();
+        // A counts line without integers is read for as many counts as there are names, and reported.
+        std::size_t species = count_species(source);
+        if (species == 0) species = names.size();
+        if (names.size() < species)
+            fail_at(source.path(), names_line,
+                    "expected " + std::to_string(species) + " species names, one for each atom count on line "
+                        + std::to_string(names_line + 1) + ", found " + std::to_string(names.size()));
+        names.resize(species);
+        header.SPECS = std::move(names);
+    }
     read_atom_counts(source, header);
     read_positions(source, header);
     read_grid_dimensions(source, header);
@@ -159,17 +189,21 @@ void read_atoms(TextSource& source, StructureHeader& header)
 
 std::vector<std::string> specchg(std::string_view species_line)
 {
-    // Newer VASP writes each name with the hash of its POTCAR after a slash
-    // ("Mg_pv/f474ac0d"), often past column 40: such a line is read whole,
-    // and a label is what stands before the slash.
-    const bool hashed = species_line.find('/') != std::string_view::npos;
-    if (!hashed) species_line = species_line.substr(0, label_columns);
     std::vector<std::string> labels;
-    std::size_t start = 0;
-    while ((start = species_line.find_first_not_of(species_separators, start)) != std::string_view::npos) {
-        const std::size_t end = std::min(species_line.find_first_of(species_separators, start), species_line.size());
-        const std::string_view name = species_line.substr(start, end - start);
-        labels.emplace_back(hashed ? name.substr(0, name.find('/')) : name);
+    for (std::size_t start = 0;
+         (start = species_line.find_first_not_of(entry_separators, start)) != std::string_view::npos;) {
+        const std::size_t end = std::min(species_line.find_first_of(entry_separators, start), species_line.size());
+        std::string_view name = species_line.substr(start, end - start);
+        // VASP 6.4.2 and later write the POTCAR's name and hash ("Mg_pv/f474ac0d")
+        // where earlier versions wrote the element symbol, the letters it begins with.
+        if (const std::size_t slash = name.find('/'); slash != std::string_view::npos) {
+            name = name.substr(0, slash);
+            const auto is_letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+            const std::size_t letters =
+                static_cast<std::size_t>(std::ranges::find_if_not(name, is_letter) - name.begin());
+            if (letters > 0) name = name.substr(0, letters);
+        }
+        labels.emplace_back(name);
         start = end;
     }
     return labels;

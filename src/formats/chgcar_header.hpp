@@ -21,19 +21,18 @@ void read_cell(TextSource& source, StructureHeader& header);
 // counts. Line 6 stays unread.
 int read_layout(TextSource& source);
 
-// The number of species of a file in the old layout, after read_cell: the
-// entries of its line of atom counts, which stays unread.
+// The number of species of a file, after the species line of the new layout
+// or after read_cell in the old one: the integers its line of atom counts
+// begins with. That line stays unread.
 std::size_t count_species(TextSource& source);
 
-// Reads the species of line 6 in the new layout (the old one has them in
-// `header.SPECS` from POTCAR), then the atom counts, the positions and the
-// grid dimensions. Files beyond 100 species or 500 atoms are refused.
+// Reads the species of line 6 in the new layout, one name for each atom count
+// on line 7 (the old layout has them in `header.SPECS` from POTCAR), then the
+// atom counts, the positions and the grid dimensions.
 void read_atoms(TextSource& source, StructureHeader& header);
 
-// The species labels of a species line: the runs of characters between
-// separators in its first 40 columns; on a line of names with POTCAR hashes
-// ("Mg_pv/f474ac0d  Si/79d9987ad87", or "Fe/"), the part of each name before
-// its slash, over the whole line.
+// The species labels of a species line: its blank-separated names, a name
+// with a POTCAR hash cut to its element symbol ("Mg_pv/f474ac0d" gives "Mg").
 std::vector<std::string> specchg(std::string_view species_line);
 
 }  // namespace voxmill

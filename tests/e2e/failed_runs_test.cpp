@@ -90,7 +90,6 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         {line(2, std::string(5'000'000, '5')), "2: expected the scaling factor, found \"" + std::string(40, '5') + "...\" (out of range)"},
         // Atom counts and grid dimensions out of bounds.
         {line(7, "  1 99999999999"), "7: expected the number of atoms of species 2, found \"99999999999\" (out of range)"},
-        {line(7, "     2"), "8: expected the number of atoms of species 2, found \"Direct\""},
         {line(12, "    3    0    2"), "12: expected grid dimensions of at least 1, found 3 0 2"},
         {line(12, " 2100000000 2100000000 2100000000"),
          "12: grid 2100000000 x 2100000000 x 2100000000 has more points than a 64-bit count can hold"},
