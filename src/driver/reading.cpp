@@ -7,6 +7,7 @@
 #include "system/failure.hpp"
 #include "system/files.hpp"
 #include "text/console.hpp"
+#include "text/require_text.hpp"
 
 namespace voxmill {
 
@@ -48,6 +49,7 @@ FileDensities read_file(const std::string& name, StructureHeader& header, Keep k
     require_existence(name);
     TextSource source(name);
     console::line("Reading " + name + ", please wait...");
+    require_text(source);
     read_cell(source, header);
     header.VERSION = read_layout(source);
     console::line("..." + name + " version: " + (header.VERSION == 1 ? "NEW" : "OLD"));

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstring>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -59,9 +58,6 @@ TEST(MalformedInput, EachEndsWithItsMessage)
     const std::string nonspin = example("nonspin"), eof = "unexpected end of file, expected ";
     const auto line = [&](int number, const std::string& text) { return with_line(nonspin, number, text + "\n"); };
     const std::string no_block = "no density block: expected a line of three grid dimensions after the atom positions";
-    std::mt19937 random(6);  // the standard fixes its output, so the garbage is the same everywhere
-    std::string garbage(4096, '\0');
-    for (char& byte : garbage) byte = static_cast<char>(random() & 0xff);
     // A CHGCAR and the message after "voxmill: CHGCAR:", a POTCAR beside it for the old layout.
     std::vector<std::pair<std::string, std::string>> cases = {
         // Cut in the structure part, at each step that reads a line of its own.
@@ -78,11 +74,8 @@ TEST(MalformedInput, EachEndsWithItsMessage)
         {line(12, "    3    x    2"), "12: expected the grid dimensions, found \"x\""},
         {line(13, " nan"), "13: expected a real number, found \"nan\""},
         {line(15, " 0.11000000000E+02 -.7600E"), "15: expected a real number, found \"-.7600E\""},
-        // Bytes of no text are shown escaped.
-        {line(14, std::string(" 0.625\0\0\0\0E+01", 14)), "14: expected a real number, found \"0.625\\x00\\x00\\x00\\x00E+01\""},
-        // The title takes any bytes; the scaling factor is the first value read.
-        {garbage, "2: expected the scaling factor, found "
-                  "\"CU\\x8b\\x81R\\xa3\\x96){i\\x18\\xb0*\\xc3\\x87$K\\xb8!\\xccrD\\xa1\\x0f\\xc5\""},
+        // Bytes of no character are shown escaped.
+        {line(14, " 0.625\xff\xfe\x80\x81" "E+01"), "14: expected a real number, found \"0.625\\xff\\xfe\\x80\\x81E+01\""},
         // Lines of several megabytes; the blocks are counted to the end of the
         // file before a broken block is reported.
         {std::string(17 << 20, 'x') + "\n" + nonspin, "1: line is longer than 16 MiB"},
