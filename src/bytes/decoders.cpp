@@ -48,11 +48,11 @@ void broken(const FileBytes& input, std::string_view format, std::string_view wh
     throw Failure("cannot read " + input.path() + ": the " + std::string(format) + " data " + std::string(what));
 }
 
-void window_too_large(const FileBytes& input, std::string_view format)
+void window_too_large(const FileBytes& input, std::string_view format, std::string_view decompress)
 {
     broken(input, format,
            "needs more than the " + std::to_string(max_window >> 20)
-               + " MiB voxmill allows to decode; read it through a pipe from " + std::string(format) + " -dc");
+               + " MiB voxmill allows to decode; read it through a pipe from " + std::string(decompress));
 }
 
 }  // namespace voxmill

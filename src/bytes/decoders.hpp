@@ -44,7 +44,7 @@ std::string gzip_library();
 [[noreturn]] void broken(const FileBytes& input, std::string_view format, std::string_view what);
 
 // Refuses data of `format` whose window is larger than max_window; the
-// format's own program, named as the format is, decodes it into a pipe.
-[[noreturn]] void window_too_large(const FileBytes& input, std::string_view format);
+// command `decompress` (the format's own program) decodes it into a pipe.
+[[noreturn]] void window_too_large(const FileBytes& input, std::string_view format, std::string_view decompress);
 
 }  // namespace voxmill

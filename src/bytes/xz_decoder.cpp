@@ -37,7 +37,7 @@ public:
             case LZMA_BUF_ERROR: broken(input_, "xz", "is cut short");
             case LZMA_FORMAT_ERROR: broken(input_, "xz", "is followed by bytes that are no xz data");
             case LZMA_OPTIONS_ERROR: broken(input_, "xz", "uses options liblzma does not know");
-            case LZMA_MEMLIMIT_ERROR: window_too_large(input_, "xz");
+            case LZMA_MEMLIMIT_ERROR: window_too_large(input_, "xz", "xz -dc");
             case LZMA_MEM_ERROR: throw std::bad_alloc();
             default: broken(input_, "xz", "is corrupt or fails its checksum");
             }

@@ -34,7 +34,8 @@ public:
                 case ZSTD_error_checksum_wrong: broken(input_, "zstd", "fails its checksum");
                 case ZSTD_error_prefix_unknown: broken(input_, "zstd", "is followed by bytes that are no zstd data");
                 case ZSTD_error_corruption_detected: broken(input_, "zstd", "is corrupt");
-                case ZSTD_error_frameParameter_windowTooLarge: window_too_large(input_, "zstd");
+                // zstd itself takes a window beyond 128 MiB only when told the largest it may be.
+                case ZSTD_error_frameParameter_windowTooLarge: window_too_large(input_, "zstd", "zstd -dc --long=31");
                 case ZSTD_error_memory_allocation: throw std::bad_alloc();
                 default: broken(input_, "zstd", std::string("cannot be decoded (") + ZSTD_getErrorName(hint) + ")");
                 }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -104,6 +105,17 @@ inline Files files_in(const fs::path& dir)  // all but regular files with an emp
     for (const auto& entry : fs::directory_iterator(dir))
         files[entry.path().filename()] = fs::is_regular_file(entry.symlink_status()) ? read_file(entry.path()) : "";
     return files;
+}
+
+// The bytes of `text` compressed by the shell command `command`, then changed by `change`.
+inline std::string archive(const std::string& command, const std::string& text, void (*change)(std::string&) = nullptr)
+{
+    ScratchDir dir;
+    dir.write("text", text);
+    EXPECT_EQ(std::system(("cd '" + dir.path().string() + "' && " + command + " <text >archive").c_str()), 0);
+    std::string bytes = dir.read("archive");
+    if (change != nullptr) change(bytes);
+    return bytes;
 }
 
 inline void expect_files(const fs::path& dir, const Files& files)  // exactly these, byte for byte
