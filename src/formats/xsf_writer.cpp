@@ -42,11 +42,8 @@ std::string structure_records(const StructureHeader& header)
     records += "\n \nCRYSTAL\nPRIMVEC\n";
     put_lattice(records, header);
     records += "PRIMCOORD\n";
-    // (I3,1X,A1); a count of more than three digits in as many columns as it needs.
-    if (header.NATOMS > 999)
-        records += std::to_string(header.NATOMS);
-    else
-        fields::integer<3>(records, header.NATOMS);
+    // (I3,1X,A1), a count of more than three digits in full: XSF readers take the number, not its columns.
+    fields::integer<3, fields::Overflow::widen>(records, header.NATOMS);
     records += " 1\n";
 
     std::size_t k = 0;

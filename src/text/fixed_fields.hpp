@@ -11,9 +11,9 @@ namespace voxmill::fields {
 // The most decimals an Fw.d field may have.
 inline constexpr int max_decimals = 64;
 
-// What a number too wide for its field gives: w asterisks, as every file
-// format has it, or the number in the fewest columns that hold it, as the
-// report shows its figures.
+// What a number too wide for its field gives: w asterisks, as the file
+// formats have it, or the number in the fewest columns that hold it, as the
+// report shows its figures and an XSF file its count of atoms.
 enum class Overflow { asterisks, widen };
 
 // The fields with their widths given at run time; the templates below are the interface.
