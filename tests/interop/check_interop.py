@@ -8,7 +8,10 @@ XSF reader reads every .xsf result, its values times the cell volume in cubic
 bohr being that grid. GROUP chgcars: voxmill reads the CHGCAR files both write
 and reports the total charge and magnetisation they compute. GROUP reductions:
 voxmill's sum (-a) is the sum of pymatgen's grids, and its plane profiles are
-pymatgen's averages along each axis, divided by the volume for -i.
+pymatgen's averages along each axis, divided by the volume for -i. GROUP
+structures: the generated files of many species and many atoms (a hexagonal
+cell with Cartesian positions among them) give the structure pymatgen reads
+from them, in voxmill's report and in both of its result files.
 A check that needs the README's workaround for a difference in layout made by
 design ("Working with ASE and pymatgen") says so in its name. Exits 77
 (skipped) when the libraries are missing.
@@ -195,8 +198,38 @@ def check_reductions():
               output if status else f"{written} != {np.c_[heights, means]}")
 
 
+def check_structures():
+    large = fresh_dir("large")
+    subprocess.run([sys.executable, str(EXAMPLES.parent / "scripts" / "make-examples"), "--large", str(large)], check=True)
+    for input in (EXAMPLES / "nine-species" / "CHGCAR", large / "supercell" / "CHGCAR"):
+        name = input.parent.name
+        cwd = fresh_dir("structures-" + name)
+        shutil.copy(input, cwd / "CHGCAR")
+        status, output = run_voxmill(["-c", "CHGCAR"], cwd)
+        expected = Chgcar.from_file(str(input)).structure
+        symbols = [site.specie.symbol for site in expected]
+        species = list(dict.fromkeys(symbols))
+        report = re.search(r"\n Species += (.*?)\n Number species += +(\d+)\n Number atoms += +(\d+)\n", output, re.S)
+        check(f"voxmill's report of {name} names pymatgen's species and atoms", status == 0 and report is not None
+              and report.group(1).split() == species and report.groups()[1:] == (str(len(species)), str(len(symbols))),
+              output)
+        written = Chgcar.from_file(str(cwd / "CHGDEN.vasp")).structure
+        # Fractional positions are written with 6 decimals.
+        offsets = np.array(written.frac_coords) - np.array(expected.frac_coords)
+        check(f"pymatgen reads {name}'s structure in CHGDEN.vasp", [s.specie.symbol for s in written] == symbols
+              and np.allclose(written.lattice.matrix, expected.lattice.matrix, atol=1e-6)
+              and np.allclose(offsets - np.round(offsets), 0, atol=1e-6), f"largest offset {np.abs(offsets).max()}")
+        # ASE's XSF reader takes element symbols, not voxmill's labels ("Zn:").
+        lines = (cwd / "CHGDEN.xsf").read_text().replace(":", " ")
+        atoms = read_xsf(io.StringIO(lines))
+        check(f"ASE reads {name}'s atoms in CHGDEN.xsf at pymatgen's Cartesian positions",
+              atoms.get_chemical_symbols() == symbols and np.allclose(atoms.positions, expected.cart_coords, atol=2e-6),
+              f"{len(atoms)} atoms, largest offset {np.abs(atoms.positions - expected.cart_coords).max()}"
+              if len(atoms) == len(symbols) else f"{len(atoms)} atoms")
+
+
 {"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars,
- "reductions": check_reductions}[GROUP]()
+ "reductions": check_reductions, "structures": check_structures}[GROUP]()
 if failures:
     print(f"{len(failures)} check(s) failed")
     sys.exit(1)
