@@ -1,5 +1,6 @@
 #include "model.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -124,6 +125,16 @@ void DensitySums::add(std::span<const double> CHG, std::span<const double> SPN)
     points += CHG.size();
 }
 
+void DensitySums::add_without_spin(std::span<const double> CHG)
+{
+    constexpr std::size_t piece = 1 << 16;
+    const std::vector<double> zeros(std::min(piece, CHG.size()));
+    for (std::size_t first = 0; first < CHG.size(); first += piece) {
+        const std::size_t count = std::min(piece, CHG.size() - first);
+        add(CHG.subspan(first, count), {zeros.data(), count});
+    }
+}
+
 double triple_product(const std::array<Vector3, 3>& A)
 {
     const Vector3& a1 = A[0];
@@ -137,6 +148,24 @@ double cell_volume(const StructureHeader& header)
 {
     const double s = header.SCALE;
     return ((triple_product(header.A) * s) * s) * s;
+}
+
+Vector3 cartesian(const Vector3& f, const StructureHeader& header)
+{
+    Vector3 r;
+    for (int c = 0; c < 3; ++c)
+        r[c] = ((f[0] * header.A[0][c] + f[1] * header.A[1][c]) + f[2] * header.A[2][c]) * header.SCALE;
+    return r;
+}
+
+Vector3 fractional(const Vector3& r, const std::array<Vector3, 3>& A)
+{
+    const auto cross = [](const Vector3& u, const Vector3& v) {
+        return Vector3{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    };
+    const auto dot = [](const Vector3& u, const Vector3& v) { return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]; };
+    const double D = triple_product(A);
+    return {dot(r, cross(A[1], A[2])) / D, dot(r, cross(A[2], A[0])) / D, dot(r, cross(A[0], A[1])) / D};
 }
 
 }  // namespace voxmill

@@ -33,6 +33,10 @@ struct StructureHeader {
     int VERSION = 0;                 // 1: species line in the file; 0: species from POTCAR
     int NBLOCKS = 0;                 // grid lines of the snapshot read, the first included
     int snapshots = 1;               // structure parts in the file, each with its blocks
+    // The most the scaled lattice components may be off through the rounding
+    // of the file's text, in angstrom, beyond the lattice tolerance of the
+    // operations: 0 for the CHGCAR family, more for a cube's voxel vectors.
+    double lattice_rounding = 0.0;
 };
 
 // What the density blocks of a file mean, by how many there are.
@@ -109,6 +113,8 @@ struct DensitySums {
 
     // Adds the points of a stretch of the charge and the same stretch of the spin.
     void add(std::span<const double> CHG, std::span<const double> SPN);
+    // Adds the points of a charge whose spin is 0 everywhere, point by point as any other.
+    void add_without_spin(std::span<const double> CHG);
 };
 
 // One point of a plane profile.
@@ -122,5 +128,13 @@ double triple_product(const std::array<Vector3, 3>& A);
 
 // The cell volume in cubic angstrom: the triple product times SCALE cubed.
 double cell_volume(const StructureHeader& header);
+
+// The Cartesian position in angstrom of fractional position f:
+// ((f1 a1 + f2 a2) + f3 a3) times SCALE, component by component.
+Vector3 cartesian(const Vector3& f, const StructureHeader& header);
+
+// The fractional coordinates of a Cartesian position r, in the units of the
+// lattice vectors A: the f with r = f1 a1 + f2 a2 + f3 a3.
+Vector3 fractional(const Vector3& r, const std::array<Vector3, 3>& A);
 
 }  // namespace voxmill

@@ -20,16 +20,6 @@ std::string block_name(int block) { return "density block " + std::to_string(blo
 // Values are read in pieces of this many where they go through a buffer.
 constexpr std::size_t piece_size = 1 << 16;
 
-// The sums of a charge whose spin is 0 everywhere, point by point as any other.
-void add_without_spin(DensitySums& sums, std::span<const double> CHG)
-{
-    const std::vector<double> zeros(std::min(piece_size, CHG.size()));
-    for (std::size_t first = 0; first < CHG.size(); first += piece_size) {
-        const std::size_t count = std::min(piece_size, CHG.size() - first);
-        sums.add(CHG.subspan(first, count), {zeros.data(), count});
-    }
-}
-
 // What follows the values of a block, once the lines between (augmentation
 // occupancies and the like) are passed.
 enum class After { grid_line, snapshot, end_of_file };
@@ -171,7 +161,7 @@ private:
     // One block: the spin is 0 everywhere.
     void take_no_spin()
     {
-        if (with_sums_) add_without_spin(densities_.sums, densities_.CHG->values());
+        if (with_sums_) densities_.sums.add_without_spin(densities_.CHG->values());
         if (keep_ == Keep::Charge) return;
         densities_.SPN.emplace(header_.NGRID);
         if (keep_ == Keep::Spin) densities_.CHG.reset();

@@ -80,18 +80,6 @@ char next_mode_letter(TextSource& source, std::string_view what)
     return static_cast<char>(std::tolower(static_cast<unsigned char>(mode[0])));
 }
 
-// Fractional coordinates of a Cartesian position r, in units of the scale
-// factor as the lattice vectors are: the f with r = f1 a1 + f2 a2 + f3 a3.
-Vector3 fractional(const Vector3& r, const std::array<Vector3, 3>& A)
-{
-    const auto cross = [](const Vector3& u, const Vector3& v) {
-        return Vector3{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    };
-    const auto dot = [](const Vector3& u, const Vector3& v) { return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]; };
-    const double D = triple_product(A);
-    return {dot(r, cross(A[1], A[2])) / D, dot(r, cross(A[2], A[0])) / D, dot(r, cross(A[0], A[1])) / D};
-}
-
 void read_positions(TextSource& source, StructureHeader& header)
 {
     // A line "Selective dynamics" may stand before the coordinate mode; the
@@ -106,6 +94,7 @@ void read_positions(TextSource& source, StructureHeader& header)
         FreeFormRead position(source);
         Vector3& r = header.COORD.emplace_back();
         for (double& coordinate : r) position.real(coordinate, what);
+        // Cartesian positions are in units of the scale factor, as the lattice vectors are.
         if (cartesian) r = fractional(r, header.A);
     }
 }

@@ -13,15 +13,6 @@ double volume_in_cubic_bohr(const StructureHeader& header)
     return ((t * t) * t) * triple_product(header.A);
 }
 
-// Fractional position f as Cartesian coordinates in angstrom.
-Vector3 cartesian(const Vector3& f, const StructureHeader& header)
-{
-    Vector3 r;
-    for (int c = 0; c < 3; ++c)
-        r[c] = ((f[0] * header.A[0][c] + f[1] * header.A[1][c]) + f[2] * header.A[2][c]) * header.SCALE;
-    return r;
-}
-
 // A (3F12.6) record.
 void put_vector(std::string& records, const Vector3& v)
 {

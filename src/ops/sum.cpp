@@ -9,7 +9,8 @@ std::optional<LatticeMismatch> lattice_mismatch(const StructureHeader& first, co
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
             const double difference = second.SCALE * second.A[i][j] - first.SCALE * first.A[i][j];
-            if (!(std::fabs(difference) <= lattice_tolerance)) return LatticeMismatch{i, j, difference};
+            const double tolerance = lattice_tolerance + first.lattice_rounding + second.lattice_rounding;
+            if (!(std::fabs(difference) <= tolerance)) return LatticeMismatch{i, j, difference};
         }
     return std::nullopt;
 }

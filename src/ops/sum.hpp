@@ -21,7 +21,8 @@ struct LatticeMismatch {
 };
 
 // The first component in which the lattice vectors of two files, times their
-// scale factors, differ by more than lattice_tolerance, if any does.
+// scale factors, differ by more than lattice_tolerance and the rounding of
+// each file's lattice, if any does.
 std::optional<LatticeMismatch> lattice_mismatch(const StructureHeader& first, const StructureHeader& second);
 
 // sum + term in place of `sum`, point by point; both grids have the same extents.
