@@ -35,7 +35,7 @@ struct InputGrid {
 InputGrid read_grid(const std::string& name, Keep keep)
 {
     StructureHeader header;
-    FileDensities densities = read_file(name, header, keep, false);
+    FileDensities densities = read_file(name, header, keep, false, true);
     return {name, std::move(header), std::move(grid_of(densities, keep))};
 }
 
@@ -61,7 +61,7 @@ void require_same_cell(const std::string& reference_name, const StructureHeader&
                       "lattices differ: component %c of lattice vector %d is %.6f angstrom in %s and %.6f in %s, "
                       "%.2g apart (at most %g allowed)",
                       "xyz"[axis], vector + 1, value, reference_name.c_str(), value + difference, name.c_str(),
-                      std::fabs(difference), lattice_tolerance);
+                      std::fabs(difference), lattice_tolerance + reference.lattice_rounding + header.lattice_rounding);
         throw Failure(std::string(texts::lattices_differ), Shown::in_frame, text);
     }
 }
@@ -74,7 +74,7 @@ InputGrid read_partial_sum(std::span<const std::string> names)
     InputGrid sum = read_grid(names.front(), Keep::Charge);
     for (const std::string& name : names.subspan(1)) {
         StructureHeader header;
-        const FileDensities term = read_file(name, header, Keep::Charge, false);
+        const FileDensities term = read_file(name, header, Keep::Charge, false, true);
         require_same_cell(sum.name, sum.header, name, header);
         add_grid(sum.grid, *term.CHG);
     }
@@ -96,7 +96,7 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
         for (const std::string& fragment : files.subspan(1)) fragments.push_back(read_grid(fragment, mode.keep));
     StructureHeader header;
     const std::string& name = files.front();
-    FileDensities main = read_file(name, header, mode.keep, true);
+    FileDensities main = read_file(name, header, mode.keep, true, mode.mode != RunMode::PlanePotential);
     // Densities per zero volume would be undefined.
     if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
     for (const InputGrid& fragment : fragments) require_same_cell(name, header, fragment.name, fragment.header);

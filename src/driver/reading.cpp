@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "formats/chgcar_header.hpp"
+#include "formats/cube.hpp"
 #include "formats/potcar.hpp"
 #include "system/failure.hpp"
 #include "system/files.hpp"
@@ -42,14 +43,41 @@ std::vector<std::string> read_potcar(const std::string& input, std::size_t speci
     return labels;
 }
 
-}  // namespace
+// The formats an input may have.
+enum class InputFormat { chgcar, cube };
 
-FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums)
+// The format of the file of `source`, told by the text at its start, which
+// stays unread: a cube by its header lines, anything else read as the
+// CHGCAR family, whose reader says where it departs from that.
+InputFormat input_format(TextSource& source)
 {
-    require_existence(name);
-    TextSource source(name);
-    console::line("Reading " + name + ", please wait...");
-    require_text(source);
+    constexpr std::size_t head_bytes = 64 << 10;  // the six lines that tell a cube, with long comments
+    return looks_like_cube(source.text_ahead(head_bytes)) ? InputFormat::cube : InputFormat::chgcar;
+}
+
+// A cube: one grid, taken as a density per cubic bohr or as written.
+FileDensities read_cube_file(TextSource& source, StructureHeader& header, Keep keep, bool with_sums, bool density)
+{
+    const std::string& name = source.path();
+    console::line("..." + name + " version: CUBE");
+    if (keep != Keep::Charge)
+        refuse(name
+               + " is a Gaussian cube, which holds one grid and no spin density; -s, -x and -ds need a CHGCAR "
+                 "of a spin-polarised run");
+    console::line(density ? "...Values: e/bohr^3, taken times the cell volume" : "...Values: taken as written");
+    CubeGrid cube = read_cube(source, header, density);
+    if (!cube.orbitals.empty())
+        console::note(name + " holds " + std::to_string(cube.orbitals.size()) + " orbitals; the first, "
+                      + std::to_string(cube.orbitals.front()) + ", is read");
+    FileDensities densities;
+    if (with_sums) densities.sums.add_without_spin(cube.grid.values());
+    densities.CHG = std::move(cube.grid);
+    return densities;
+}
+
+FileDensities read_chgcar(TextSource& source, StructureHeader& header, Keep keep, bool with_sums)
+{
+    const std::string& name = source.path();
     read_cell(source, header);
     header.VERSION = read_layout(source);
     console::line("..." + name + " version: " + (header.VERSION == 1 ? "NEW" : "OLD"));
@@ -66,6 +94,21 @@ FileDensities read_file(const std::string& name, StructureHeader& header, Keep k
         print_calc_type(header.NBLOCKS);
         throw;
     }
+}
+
+}  // namespace
+
+FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums, bool density)
+{
+    require_existence(name);
+    TextSource source(name);
+    console::line("Reading " + name + ", please wait...");
+    require_text(source);
+    switch (input_format(source)) {
+    case InputFormat::cube: return read_cube_file(source, header, keep, with_sums, density);
+    case InputFormat::chgcar: break;
+    }
+    return read_chgcar(source, header, keep, with_sums);
 }
 
 }  // namespace voxmill
