@@ -1,4 +1,5 @@
-// Speed of the free-form real output: the grid values of XSF and ".vasp" files.
+// Speed of the real output: the grid values of XSF and ".vasp" files, and the
+// E13.5 values of cubes.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "text/exponent_field.hpp"
 #include "text/free_form_writer.hpp"
 #include "text/real_form.hpp"
 
@@ -64,6 +66,23 @@ void put_real_records_per_bohr3(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * out.size()));
 }
 BENCHMARK(put_real_records_per_bohr3)->Unit(benchmark::kMillisecond);
+
+// The values of a cube: runs of 60 along z, six E13.5 fields to a line.
+void put_exponent_records_runs(benchmark::State& state)
+{
+    const std::vector<double> values = grid_values(grid_size);
+    std::string out(voxmill::exponent_records_size(60) * (values.size() / 60), '\0');
+    for (auto _ : state) {
+        char* end = out.data();
+        for (std::size_t run = 0; run < values.size(); run += 60)
+            end = voxmill::put_exponent_records(end, values.data() + run, 60);
+        benchmark::DoNotOptimize(end);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * values.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * out.size()));
+}
+BENCHMARK(put_exponent_records_runs)->Unit(benchmark::kMillisecond);
 
 template <char* (*put)(char*, double) noexcept>
 void put_fields_spread(benchmark::State& state)
