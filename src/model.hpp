@@ -117,6 +117,14 @@ struct DensitySums {
     void add_without_spin(std::span<const double> CHG);
 };
 
+// What the values of a result grid are: `name` says it in words ("Charge
+// density"); a density is held as VASP's rho*V, anything else (a potential,
+// in eV) as it is.
+struct GridQuantity {
+    std::string_view name;
+    bool density = true;
+};
+
 // One point of a plane profile.
 struct PlaneMean {
     double height;  // above the origin, in angstrom

@@ -14,7 +14,8 @@ struct GridFormat {
     std::string_view name;       // as --format names it
     std::string_view extension;  // of the result file, the dot included
     std::string_view progress;   // the console line before the file is written
-    void (*write)(OutputFile& file, const StructureHeader& header, const DensityGrid& grid);
+    void (*write)(OutputFile& file, const StructureHeader& header, const DensityGrid& grid,
+                  const GridQuantity& quantity);
     bool by_default;  // written when --format is not given
 };
 

@@ -123,7 +123,8 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
         break;
     default: break;
     }
-    for (const Result& result : mode.results) results.write_grid(result.base_name, header, grid_of(main, result.grid));
+    for (const Result& result : mode.results)
+        results.write_grid(result.base_name, header, grid_of(main, result.grid), result.quantity);
     results.commit();
 }
 

@@ -28,14 +28,17 @@ const std::vector<Mode> modes{
     {RunMode::PlanePotential, "-pb", 2, false, plane_potential, Keep::Charge, {}, {"POTPLANE", 1}},
     {RunMode::PlanePotential, "-pc", 2, false, plane_potential, Keep::Charge, {}, {"POTPLANE", 2}},
     {RunMode::SpinSplit, "-x", 2, false, "Split charge density", Keep::Both,
-     {{"CHGUP", Keep::Charge}, {"CHGDN", Keep::Spin}}},
-    {RunMode::ChargeDensity, "-c", 2, false, "Get charge density", Keep::Charge, {{"CHGDEN", Keep::Charge}}},
-    {RunMode::SpinDensity, "-s", 2, false, "Get spin density", Keep::Spin, {{"SPNDEN", Keep::Spin}}},
+     {{"CHGUP", Keep::Charge, {"Spin-up density"}}, {"CHGDN", Keep::Spin, {"Spin-down density"}}}},
+    {RunMode::ChargeDensity, "-c", 2, false, "Get charge density", Keep::Charge,
+     {{"CHGDEN", Keep::Charge, {"Charge density"}}}},
+    {RunMode::SpinDensity, "-s", 2, false, "Get spin density", Keep::Spin, {{"SPNDEN", Keep::Spin, {"Spin density"}}}},
     {RunMode::ChargeDifference, "-dc", 4, false, "Get charge density difference", Keep::Charge,
-     {{"CHGDIFF", Keep::Charge}}},
-    {RunMode::SpinDifference, "-ds", 4, false, "Get spin density difference", Keep::Spin, {{"SPNDIFF", Keep::Spin}}},
+     {{"CHGDIFF", Keep::Charge, {"Charge density difference"}}}},
+    {RunMode::SpinDifference, "-ds", 4, false, "Get spin density difference", Keep::Spin,
+     {{"SPNDIFF", Keep::Spin, {"Spin density difference"}}}},
     // The main file and at least one more.
-    {RunMode::ChargeSum, "-a", 3, true, "Add charge densities", Keep::Charge, {{"CHGSUM", Keep::Charge}}},
+    {RunMode::ChargeSum, "-a", 3, true, "Add charge densities", Keep::Charge,
+     {{"CHGSUM", Keep::Charge, {"Sum of charge densities"}}}},
 };
 // clang-format on
 

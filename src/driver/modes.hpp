@@ -25,11 +25,12 @@ enum class RunMode {
     ChargeSum,
 };
 
-// A grid result: its base name, and which grid of the main file holds it once
-// the mode's operation is done.
+// A grid result: its base name, which grid of the main file holds it once
+// the mode's operation is done, and what it is.
 struct Result {
     std::string_view base_name;
     Keep grid;
+    GridQuantity quantity;
 };
 
 // A plane profile: the file it goes to, and the lattice vector it runs along

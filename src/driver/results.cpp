@@ -29,12 +29,13 @@ OutputFile& Results::add(std::string_view file_name)
     return files_.emplace_back(dir_ + std::string(file_name), writing_since_);
 }
 
-void Results::write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid)
+void Results::write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid,
+                         const GridQuantity& quantity)
 {
     for (const GridFormat* format : formats_) {
         console::line(format->progress);
         OutputFile& file = add(std::string(base_name) + std::string(format->extension));
-        format->write(file, header, grid);
+        format->write(file, header, grid, quantity);
         file.close();
     }
 }

@@ -19,8 +19,10 @@ public:
     // Results in the formats and the folder of `settings`; refuses a folder that does not exist.
     explicit Results(const Settings& settings);
 
-    // The grid as base_name plus the extension of each format, with their progress lines.
-    void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid);
+    // The grid, which holds `quantity`, as base_name plus the extension of
+    // each format, with their progress lines.
+    void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid,
+                    const GridQuantity& quantity);
 
     // A plane profile as the file `file_name`, with its progress line.
     void write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile);

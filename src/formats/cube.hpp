@@ -19,17 +19,11 @@ namespace voxmill {
 // either and back with its lengths unchanged in all six decimals.
 inline constexpr double angstrom_per_bohr = 0.529177210903;
 
-// What the values of a grid are: `name` heads the second comment line
-// ("Charge density"); a density is held as VASP's rho*V and goes to a cube
-// per cubic bohr, anything else (a potential, in eV) as held.
-struct CubeQuantity {
-    std::string_view name;
-    bool density;
-};
-
-// Writes `grid` with the structure of `header` to `file`, the origin at 0 and
-// the voxel vectors the lattice vectors over the grid counts.
-void write_cube(OutputFile& file, const StructureHeader& header, const DensityGrid& grid, const CubeQuantity& quantity);
+// Writes `grid`, which holds `quantity`, with the structure of `header` to
+// `file`: the origin at 0, the voxel vectors the lattice vectors over the
+// grid counts; a density per cubic bohr, anything else as held. The second
+// comment line names the quantity and its unit.
+void write_cube(OutputFile& file, const StructureHeader& header, const DensityGrid& grid, const GridQuantity& quantity);
 
 // Whether `head`, the text at the start of a file, begins as a cube: lines 3
 // to 6 (the atom count and the origin, and the three voxel lines) each hold an

@@ -22,7 +22,7 @@ void put_counted_vector(std::string& records, int count, const Vector3& v, const
     records += '\n';
 }
 
-std::string structure_records(const StructureHeader& header, const CubeQuantity& quantity)
+std::string structure_records(const StructureHeader& header, const GridQuantity& quantity)
 {
     std::string records(without_trailing_blanks(header.SNAME));
     records += '\n';
@@ -51,7 +51,7 @@ constexpr std::size_t gathered_values = std::size_t{1} << 20;
 
 }  // namespace
 
-void write_cube(OutputFile& file, const StructureHeader& header, const DensityGrid& grid, const CubeQuantity& quantity)
+void write_cube(OutputFile& file, const StructureHeader& header, const DensityGrid& grid, const GridQuantity& quantity)
 {
     file.write(structure_records(header, quantity));
     const std::size_t NGX = header.NGRID[0], NGY = header.NGRID[1], NGZ = header.NGRID[2];

@@ -32,7 +32,7 @@ struct Case {
 const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf", "SPNDEN.vasp", "CHGUP.xsf",
                                     "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp", "CHGDIFF.xsf", "CHGDIFF.vasp",
                                     "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGSUM.xsf", "CHGSUM.vasp", "CHGPLANE",
-                                    "POTPLANE"};
+                                    "POTPLANE",    "CHGDEN.cube"};
 
 // An earlier result of a name the run writes is longer than the new one, so
 // that a file not cut to its new length shows; the others must stay as they are.
@@ -236,7 +236,7 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
         {{"-h", "--quiet"}, {}, unsupported, 2, {},
          said("--quiet does not apply to -h, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc, -x, -c, -s, -dc, -ds, -a")},
         {{"-c", "CHGCAR", "--format=xsf,pdf"}, inputs, unsupported, 2, {},
-         said("--format takes a comma-separated list of xsf,vasp, not \"xsf,pdf\"")},
+         said("--format takes a comma-separated list of xsf,vasp,cube, not \"xsf,pdf\"")},
         {{"-c", "CHGCAR", "--format"}, inputs, unsupported, 2, {}, said("--format needs a value: --format=LIST")},
         {{"-c", "CHGCAR", "--quiet=yes"}, inputs, unsupported, 2, {}, said("--quiet takes no value")},
         {{"-c", "CHGCAR", "--output-dir=out"}, inputs, banner + " Get charge density\n ERROR: out does not exist!\n \n", 1,
@@ -259,6 +259,37 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
     const RunResult version = Voxmill({"--version"}, dir.path()).wait();
     EXPECT_TRUE(version.out.starts_with(" voxmill " VOXMILL_VERSION "\n Compiler: ")) << version.out;
     EXPECT_NE(version.out.find("\n gzip decoder: "), std::string::npos) << version.out;
+}
+
+// The nonspin example to a cube, and that cube read for a density (written again as the same cube), for a potential
+// (as written) and beside the CHGCAR it came from; the options of the spin refuse it.
+TEST(Runs, CubesOutAndIn)
+{
+    const fs::path expected = data / "expected/cube";
+    const std::string chgcar = example("nonspin"), cube = read_file(expected / "out/CHGDEN.cube");
+    const struct {
+        std::vector<std::string> args;
+        Files inputs;
+        std::string run;  // the folder below expected/cube
+    } runs[] = {
+        {{"-c", "CHGCAR", "--format=cube"}, {{"CHGCAR", chgcar}}, "out"},
+        {{"-c", "NaCl.cube", "--format=vasp,cube"}, {{"NaCl.cube", cube}}, "in"},
+        {{"-p", "NaCl.cube"}, {{"NaCl.cube", cube}}, "p"},
+        {{"-a", "CHGCAR", "NaCl.cube", "--format=vasp"}, {{"CHGCAR", chgcar}, {"NaCl.cube", cube}}, "a"},
+    };
+    for (const auto& [args, inputs, run] : runs) {
+        Case c{args, inputs, read_file(expected / run / "console.txt"), 0};
+        for (const auto& entry : fs::directory_iterator(expected / run))
+            if (entry.path().filename() != "console.txt") c.results[entry.path().filename()] = read_file(entry.path());
+        if (run == "in") c.results["CHGDEN.cube"] = cube;
+        expect_run(c);
+    }
+    const std::string refusal = "NaCl.cube is a Gaussian cube, which holds one grid and no spin density; -s, -x and "
+                                "-ds need a CHGCAR of a spin-polarised run";
+    expect_run({{"-s", "NaCl.cube"}, {{"NaCl.cube", cube}},
+                banner + " Get spin density\n Reading NaCl.cube, please wait...\n ...NaCl.cube version: CUBE\n ERROR: "
+                    + refusal + "\n \n",
+                1, {}, said(refusal)});
 }
 
 }  // namespace

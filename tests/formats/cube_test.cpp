@@ -34,7 +34,7 @@ TEST(CubeWriter, HeaderAndRunsAlongZPerCubicBohrOrAsHeld)
                                   "    1    0.000000    2.000000    0.000000\n    7    0.142857    0.000000    0.285714\n"
                                   "   26   26.000000    1.500000    1.000000    1.000000\n"
                                   "    0    0.000000    0.000000    0.000000    0.000000\n";
-    const std::pair<CubeQuantity, std::string> cases[] = {
+    const std::pair<GridQuantity, std::string> cases[] = {
         {{"Charge density", true},
          "Charge density in e/bohr^3\n" + structure +
              "  0.00000E+00  0.25000E+00  0.50000E+00  0.75000E+00  0.10000E+01  0.12500E+01\n  0.15000E+01\n"
