@@ -102,6 +102,12 @@ TEST(RealFiles, ShowAndWriteWhatTheyMust)
     const auto not_text = [&](int byte) {
         return failed(reading, "voxmill: CHGCAR is not a text file (binary data at byte " + std::to_string(byte) + ")\n");
     };
+    const auto read_as = [](const std::string& name, const std::string& calculation) {
+        return " Reading " + name + ", please wait...\n ..." + name + " version: NEW\n ...Calculation type: " + calculation
+             + "\n";
+    };
+    const std::string frame = " ::: ERROR :::\n Nothing has been done!\n REASON\n Please use -h option for more information\n \n";
+    const auto framed = [&](const std::string& reason) { return std::string(frame).replace(frame.find("REASON"), 6, reason); };
     const Case cases[] = {
         // Species lines of any length, read for as many names as there are atom counts.
         {"9 species on 45 columns", {{"CHGCAR", nine}}, c, as_in("real-files/nine-species")},
@@ -137,6 +143,21 @@ TEST(RealFiles, ShowAndWriteWhatTheyMust)
         {"zstd --long=28", {{"CHGCAR", archive("zstd -q --long=28", spin)}}, c, too_large("zstd", "zstd -dc --long=31")},
         {"xz with a 65 MiB dictionary", {{"CHGCAR", archive("xz --lzma2=dict=65MiB,mf=hc3", spin)}}, c,
          too_large("xz", "xz -dc")},
+        // Fragments of another cell on the same grid: the nonspin example has the spin one's 3 x 2 x 2 grid.
+        {"-dc with a fragment of another cell",
+         {{"CHGCAR", spin}, {"CHGCAR1", read_file(data / "inputs/fe-origin.chgcar")}, {"CHGCAR2", nonspin}},
+         {"-dc", "CHGCAR", "CHGCAR1", "CHGCAR2"},
+         failed(banner + " Get charge density difference\n" + read_as("CHGCAR1", "non-spin polarized")
+                    + read_as("CHGCAR2", "non-spin polarized") + read_as("CHGCAR", "spin polarized")
+                    + framed("Lattice vectors of input files differ"),
+                "voxmill: lattices differ: component x of lattice vector 1 is 2.860000 angstrom in CHGCAR and 4.000000 "
+                "in CHGCAR2, 1.1 apart (at most 1e-05 allowed)\n")},
+        // Failures the console shows in its own words are told on standard error too.
+        {"-a in a folder without its files", {}, {"-a", "AECCAR0", "AECCAR2"},
+         failed(banner + " Add charge densities\n ERROR: AECCAR2 does not exist!\n \n",
+                "voxmill: AECCAR2 does not exist!\n")},
+        {"an unknown option", {{"CHGCAR", nonspin}}, {"-q", "CHGCAR"},
+         {banner + framed("Input argument not supported"), "voxmill: unknown option \"-q\"\n", 2}},
     };
     for (const Case& run : cases) expect_run(run);
 }
