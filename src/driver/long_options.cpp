@@ -1,6 +1,10 @@
 #include "driver/long_options.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "picture/drawing.hpp"
 
 namespace voxmill {
 
@@ -9,9 +13,10 @@ namespace {
 // The modes that write grid results, and those that read files at all.
 const std::vector<RunMode> grid_modes{RunMode::SpinSplit,        RunMode::ChargeDensity,  RunMode::SpinDensity,
                                       RunMode::ChargeDifference, RunMode::SpinDifference, RunMode::ChargeSum};
+const std::vector<RunMode> profile_modes{RunMode::PlaneDensity, RunMode::PlanePotential};
 const std::vector<RunMode> file_modes = [] {
     std::vector<RunMode> modes = grid_modes;
-    modes.insert(modes.end(), {RunMode::PlaneDensity, RunMode::PlanePotential});
+    modes.insert(modes.end(), profile_modes.begin(), profile_modes.end());
     return modes;
 }();
 
@@ -55,6 +60,31 @@ std::string set_quiet(std::string_view, Settings& settings)
     return {};
 }
 
+// "4.05" or "4.05,2.86": one or two positive lengths in angstrom.
+std::string set_windows(std::string_view text, Settings& settings)
+{
+    settings.windows.clear();
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (settings.windows.size() < 2) {
+        double window = 0;
+        const auto [past, error] = std::from_chars(at, end, window);
+        if (error != std::errc() || !(window > 0) || !std::isfinite(window) || (past != end && *past != ',')) break;
+        settings.windows.push_back(window);
+        if (past == end) return {};
+        at = past + 1;
+    }
+    return "--macro takes one or two positive lengths in angstrom, as --macro=4.05 or --macro=4.05,2.86, not \""
+           + std::string(text) + "\"";
+}
+
+std::string set_plot(std::string_view, Settings& settings)
+{
+    if (picture::drawing_library.empty()) return "--plot needs Cairo, and this voxmill was built without it";
+    settings.plot = true;
+    return {};
+}
+
 // The options of the modes in `run_modes`, as the mode table lists them: "-i, -ia, -ib".
 std::string options_of(const std::vector<RunMode>& run_modes)
 {
@@ -75,6 +105,8 @@ std::span<const LongOption> long_options()
          "Grid files: " + format_names(false) + " (default " + format_names(true) + ")", set_formats},
         {"output-dir", "DIR", file_modes, "Write the result files into DIR", set_output_dir},
         {"quiet", "", file_modes, "Print nothing but failures (on stderr)", set_quiet},
+        {"macro", "L1[,L2]", profile_modes, "Macroscopic average, windows in angstrom", set_windows},
+        {"plot", "", profile_modes, "Draw the profile into CHGPLANE/POTPLANE.png", set_plot},
     };
     // clang-format on
     return options;

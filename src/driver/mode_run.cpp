@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "driver/console_texts.hpp"
+#include "driver/profile_run.hpp"
 #include "driver/reading.hpp"
 #include "driver/results.hpp"
 #include "formats/report.hpp"
 #include "ops/difference.hpp"
-#include "ops/plane.hpp"
 #include "ops/spin_split.hpp"
 #include "ops/sum.hpp"
 #include "system/cpu_time.hpp"
@@ -104,17 +104,9 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
 
     console::write(iinfo(header, main.sums));
 
-    const Profile& profile = mode.profile;
     switch (mode.mode) {
     case RunMode::PlaneDensity:
-        results.write_profile(profile.file_name, plane_densities(header, *main.CHG, profile.axis));
-        break;
-    case RunMode::PlanePotential: {
-        const std::vector<PlaneMean> means = plane_means(header, *main.CHG, profile.axis);
-        console::write(vacuum_level_line(highest_plane(means)));
-        results.write_profile(profile.file_name, means);
-        break;
-    }
+    case RunMode::PlanePotential: run_profile(mode, name, header, *main.CHG, settings, results); break;
     case RunMode::ChargeSum: add_grid(*main.CHG, sum->grid); break;
     case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
     case RunMode::ChargeDifference:

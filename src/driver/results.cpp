@@ -40,11 +40,20 @@ void Results::write_grid(std::string_view base_name, const StructureHeader& head
     }
 }
 
-void Results::write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile)
+void Results::write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile,
+                            const std::vector<double>& macroscopic)
 {
     OutputFile& file = add(file_name);
     console::line("Writing to " + std::string(file_name) + " file, please wait...");
-    write_chgplane(file, profile);
+    write_chgplane(file, profile, macroscopic);
+    file.close();
+}
+
+void Results::write_picture(std::string_view file_name, const ProfilePicture& picture)
+{
+    OutputFile& file = add(file_name);
+    console::line("Writing to " + std::string(file_name) + " file, please wait...");
+    file.write(profile_png(picture));
     file.close();
 }
 

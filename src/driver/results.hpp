@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/settings.hpp"
+#include "formats/profile_picture.hpp"
 #include "model.hpp"
 #include "text/output_file.hpp"
 
@@ -24,8 +25,13 @@ public:
     void write_grid(std::string_view base_name, const StructureHeader& header, const DensityGrid& grid,
                     const GridQuantity& quantity);
 
-    // A plane profile as the file `file_name`, with its progress line.
-    void write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile);
+    // A plane profile as the file `file_name`, with its progress line; with
+    // the macroscopic average as its third column if there is one.
+    void write_profile(std::string_view file_name, const std::vector<PlaneMean>& profile,
+                       const std::vector<double>& macroscopic = {});
+
+    // The picture of a profile as the PNG file `file_name`, with its progress line.
+    void write_picture(std::string_view file_name, const ProfilePicture& picture);
 
     // Renames every file written to its name.
     void commit();

@@ -10,8 +10,10 @@ namespace voxmill {
 
 struct Settings {
     std::vector<const GridFormat*> formats = default_grid_formats();  // in the order of grid_formats()
-    std::string output_dir;  // where the results go; empty: the current directory
-    bool quiet = false;      // nothing on standard output
+    std::string output_dir;       // where the results go; empty: the current directory
+    bool quiet = false;           // nothing on standard output
+    std::vector<double> windows;  // of the macroscopic average of a profile, in angstrom: none, one or two
+    bool plot = false;            // a picture of the profile beside its file
 };
 
 }  // namespace voxmill

@@ -4,12 +4,13 @@
 
 namespace voxmill {
 
-void write_chgplane(OutputFile& file, std::span<const PlaneMean> profile)
+void write_chgplane(OutputFile& file, std::span<const PlaneMean> profile, std::span<const double> macroscopic)
 {
     std::string records;
-    for (const PlaneMean& plane : profile) {
-        fields::fixed<12, 6>(records, plane.height);
-        fields::fixed<12, 6>(records, plane.mean);
+    for (std::size_t n = 0; n < profile.size(); ++n) {
+        fields::fixed<12, 6>(records, profile[n].height);
+        fields::fixed<12, 6>(records, profile[n].mean);
+        if (!macroscopic.empty()) fields::fixed<12, 6>(records, macroscopic[n]);
         records += '\n';
     }
     file.write(records);

@@ -1,5 +1,6 @@
 // CHGPLANE and POTPLANE: a plane profile as two columns, height and plane
-// mean, ready for a plotting program.
+// mean, and a third with the macroscopic average where there is one; ready
+// for a plotting program.
 #pragma once
 
 #include <span>
@@ -9,7 +10,8 @@
 
 namespace voxmill {
 
-// Writes one (2F12.6) record a plane.
-void write_chgplane(OutputFile& file, std::span<const PlaneMean> profile);
+// Writes one (2F12.6) record a plane, or (3F12.6) with `macroscopic`, which
+// then holds one value a plane.
+void write_chgplane(OutputFile& file, std::span<const PlaneMean> profile, std::span<const double> macroscopic = {});
 
 }  // namespace voxmill

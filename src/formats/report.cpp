@@ -91,6 +91,31 @@ std::string vacuum_level_line(const PlaneMean& highest)
     return line + '\n';
 }
 
+std::string macroscopic_lines(std::span<const double> windows, double spread, bool potential)
+{
+    std::string lines;  // (1X,A17,1X,F8.3,A8,F8.3,1X,A11) with two windows
+    put_label(lines, windows.size() == 1 ? "Macro window    = " : "Macro windows   = ");
+    lines += ' ';
+    fields::fixed<8, 3>(lines, windows[0]);
+    if (windows.size() == 2) {
+        lines += "     and";
+        fields::fixed<8, 3>(lines, windows[1]);
+    }
+    lines += "   angstroms\n";
+    if (windows.size() == 1) {
+        put_label(lines, "Macro spread    = ");  // (1X,A17,1X,F8.3,3X,A) or F8.6 for a density
+        lines += ' ';
+        if (potential) {
+            fields::fixed<8, 3>(lines, spread);
+            lines += "   eV\n";
+        } else {
+            fields::fixed<8, 6>(lines, spread);
+            lines += "   e/angstrom^3\n";
+        }
+    }
+    return lines;
+}
+
 std::string iinfo(const StructureHeader& header, const DensitySums& sums)
 {
     const GridMeans means = grid_means(sums);

@@ -71,6 +71,20 @@ std::vector<PlaneMean> plane_densities(const StructureHeader& header, const Dens
     return means;
 }
 
+std::vector<double> atomic_plane_heights(const StructureHeader& header, int axis)
+{
+    const double h = plane_spacing(header, axis);
+    std::vector<double> heights;
+    for (const Vector3& position : header.COORD) {
+        const double fraction = position[static_cast<std::size_t>(axis)];
+        heights.push_back((fraction - std::floor(fraction)) * h);
+    }
+    std::ranges::sort(heights);
+    const auto [first, last] = std::ranges::unique(heights, [](double low, double high) { return high - low < 0.01; });
+    heights.erase(first, last);
+    return heights;
+}
+
 const PlaneMean& highest_plane(std::span<const PlaneMean> profile)
 {
     return *std::ranges::max_element(profile, {}, &PlaneMean::mean);

@@ -18,6 +18,11 @@ std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityG
 // divided by the cell volume: a density per cubic angstrom.
 std::vector<PlaneMean> plane_densities(const StructureHeader& header, const DensityGrid& grid, int axis);
 
+// The heights of the atomic planes normal to lattice vector `axis` above the
+// plane through the origin, from 0 up to the cell's height along the normal,
+// ascending, atoms within 0.01 angstrom of each other counted as one plane.
+std::vector<double> atomic_plane_heights(const StructureHeader& header, int axis);
+
 // The plane of the highest mean, the first of them where several share it;
 // `profile` is not empty.
 const PlaneMean& highest_plane(std::span<const PlaneMean> profile);

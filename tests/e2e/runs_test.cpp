@@ -4,6 +4,8 @@
 // an empty folder and once over earlier results of every name.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support/scratch.hpp"
 
 namespace voxmill::testing {
@@ -290,6 +292,71 @@ TEST(Runs, CubesOutAndIn)
                 banner + " Get spin density\n Reading NaCl.cube, please wait...\n ...NaCl.cube version: CUBE\n ERROR: "
                     + refusal + "\n \n",
                 1, {}, said(refusal)});
+}
+
+// --macro adds a third column to a profile and --plot its picture; the first
+// two columns keep their bytes. Widths that are no lengths are refused with the
+// command line, windows that do not fit the planes once the file is read.
+TEST(Runs, ProfilesTakeAMacroscopicAverageAndAPicture)
+{
+    const fs::path p = data / "expected/slab-potential/p";
+    const std::string console = read_file(p / "console.txt"), profile = read_file(p / "POTPLANE");
+    const std::size_t writing = console.find(" Writing to POTPLANE"), report_end = console.find(" Vacuum level");
+    const std::string unsupported = banner + frame("Input argument not supported");
+    const std::string macro_2_86 = " Macro window    =    2.860   angstroms\n Macro spread    =    8.079   eV\n",
+                      macro_two = " Macro windows   =    1.000     and   1.500   angstroms\n";
+    const auto with = [&](const std::string& lines, const std::string& more = "") {
+        return std::string(console).insert(writing + 42, more).insert(writing, lines);
+    };
+    const std::string bad = "--macro takes one or two positive lengths in angstrom, as --macro=4.05 or --macro=4.05,2.86";
+    const std::string locpot = example("slab-potential", "LOCPOT");
+    const struct {
+        std::vector<std::string> args;
+        std::string out, err;
+        int status;
+        std::set<std::string> files;  // written
+    } runs[] = {
+        {{"-p", "--macro=2.86", "CHGCAR"}, with(macro_2_86), "", 0, {"POTPLANE"}},
+        {{"-p", "CHGCAR", "--macro=1,1.5", "--plot"}, with(macro_two, " Writing to POTPLANE.png file, please wait...\n"),
+         "", 0, {"POTPLANE", "POTPLANE.png"}},
+        {{"-p", "--macro=0.4", "CHGCAR"}, console.substr(0, report_end),
+         said("--macro: a window of 0.400 angstroms is narrower than the spacing of the planes, 0.500 angstroms along c"),
+         1, {}},
+        {{"-p", "--macro=2,20.5", "CHGCAR"}, console.substr(0, report_end),
+         said("--macro: a window of 20.500 angstroms is wider than the cell, 20.000 angstroms along c"), 1, {}},
+        {{"-p", "--macro=abc", "CHGCAR"}, unsupported, said(bad + ", not \"abc\""), 2, {}},
+        {{"-p", "--macro=1,2,3", "CHGCAR"}, unsupported, said(bad + ", not \"1,2,3\""), 2, {}},
+        {{"-p", "--macro=0", "CHGCAR"}, unsupported, said(bad + ", not \"0\""), 2, {}},
+        {{"-p", "--macro=2,", "CHGCAR"}, unsupported, said(bad + ", not \"2,\""), 2, {}},
+        {{"-c", "--plot", "CHGCAR"}, unsupported,
+         said("--plot does not apply to -c, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc"), 2, {}},
+    };
+    for (const auto& [args, out, err, status, files] : runs) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        ScratchDir dir;
+        dir.write("CHGCAR", locpot);
+        RunResult result = Voxmill(args, dir.path()).wait();
+        if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos)
+            result.out.replace(at + 15, 8, "   #.###");
+        EXPECT_EQ(result.out, out);
+        EXPECT_EQ(result.err, err);
+        EXPECT_EQ(result.status, status);
+        std::set<std::string> written;
+        for (const auto& entry : fs::directory_iterator(dir.path())) written.insert(entry.path().filename());
+        written.erase("CHGCAR");
+        EXPECT_EQ(written, files);
+        if (files.empty()) continue;
+        // Each record: the two columns of the plain profile, then the average in a third of 12 columns.
+        std::string first_columns, records = dir.read("POTPLANE");
+        for (std::size_t at = 0; at < records.size(); at += 37) {
+            EXPECT_EQ(records[at + 36], '\n');
+            first_columns += records.substr(at, 24) + '\n';
+        }
+        EXPECT_EQ(first_columns, profile);
+        if (files.contains("POTPLANE.png")) {
+            EXPECT_TRUE(dir.read("POTPLANE.png").starts_with("\x89PNG\r\n\x1a\n"));
+        }
+    }
 }
 
 }  // namespace

@@ -11,7 +11,10 @@ voxmill's sum (-a) is the sum of pymatgen's grids, and its plane profiles are
 pymatgen's averages along each axis, divided by the volume for -i. GROUP
 structures: the generated files of many species and many atoms (a hexagonal
 cell with Cartesian positions among them) give the structure pymatgen reads
-from them, in voxmill's report and in both of its result files.
+from them, in voxmill's report and in both of its result files. GROUP
+profiles: the macroscopic average of --macro is a numpy periodic convolution
+of pymatgen's averages, a window one period wide flattens a periodic profile,
+and the pictures of --plot are PNG files of their size with something drawn.
 A check that needs the README's workaround for a difference in layout made by
 design ("Working with ASE and pymatgen") says so in its name. Exits 77
 (skipped) when the libraries are missing.
@@ -228,8 +231,66 @@ def check_structures():
               if len(atoms) == len(symbols) else f"{len(atoms)} atoms")
 
 
+def macroscopic_reference(means, spacing, windows):
+    """The means convolved periodically with a box of each width in turn: plane k + d weighs
+    min(1, max(0, L/2h + 1/2 - |d|)) in the box about plane k, and the sum is divided by L/h."""
+    for window in windows:
+        planes = window / spacing
+        offsets = np.arange(-int(np.ceil(planes / 2 + 0.5)), int(np.ceil(planes / 2 + 0.5)) + 1)
+        weights = np.clip(planes / 2 + 0.5 - np.abs(offsets), 0, 1)
+        means = sum(w * np.roll(means, -d) for d, w in zip(offsets, weights)) / planes
+    return means
+
+
+def periodic_locpot(path, period, repeats):
+    """A LOCPOT written by pymatgen whose plane means along c repeat every `period` planes 0.25 A apart."""
+    from pymatgen.core import Lattice, Structure
+    from pymatgen.io.vasp import Poscar
+    values = np.random.default_rng(7).uniform(-3, 3, (2, 2, period))
+    structure = Structure(Lattice.orthorhombic(3, 3, 0.25 * period * repeats), ["H"], [[0, 0, 0]])
+    Locpot(Poscar(structure), {"total": np.tile(values, (1, 1, repeats))}).write_file(str(path))
+
+
+def check_profiles():
+    cwd = fresh_dir("profiles")
+    for example in ("interface-potential", "slab", "aeccar"):
+        for source in (EXAMPLES / example).iterdir():
+            shutil.copy(source, cwd / source.name)
+    periodic_locpot(cwd / "PERIODIC", 9, 4)
+    # Windows of whole and fractional plane counts: the interface's planes are
+    # 0.125 A apart, the slab's 0.5 A along c and 0.715 A along a, the hcp
+    # cell's 0.65125 A along c; one window spans the slab's whole cell along a.
+    for option, axis, name, windows in [
+            ("-p", 2, "LOCPOT", [2.0]), ("-p", 2, "LOCPOT", [2.3]), ("-p", 2, "LOCPOT", [2.0, 2.5]),
+            ("-p", 2, "LOCPOT", [1.9, 2.7]), ("-pc", 2, "LOCPOT", [31.0]), ("-i", 2, "CHGCAR", [2.86]),
+            ("-i", 2, "CHGCAR", [1.0, 1.5]), ("-ia", 0, "CHGCAR", [2.86]), ("-ic", 2, "AECCAR2", [1.2, 2.605])]:
+        per_volume = option.startswith("-i")
+        argument = "--macro=" + ",".join(map(str, windows))
+        status, output = run_voxmill([option, argument, name], cwd)
+        written = np.loadtxt(cwd / ("CHGPLANE" if per_volume else "POTPLANE"), ndmin=2)
+        data = (Chgcar if per_volume else Locpot).from_file(str(cwd / name))
+        means = data.get_average_along_axis(axis) / (data.structure.lattice.volume if per_volume else 1)
+        expected = macroscopic_reference(means, written[0, 0], windows)
+        check(f"voxmill {option} {argument} {name} is a numpy periodic convolution", status == 0
+              and written.shape == (len(means), 3) and np.allclose(written[:, 2], expected, rtol=0, atol=5.01e-7),
+              output if status else f"{written[:, 2]} != {expected}")
+    for windows in ("2.25", "2.25,1.3"):
+        status, output = run_voxmill(["-p", "--macro=" + windows, "PERIODIC"], cwd)
+        column = np.loadtxt(cwd / "POTPLANE", ndmin=2)[:, 2]
+        check(f"--macro={windows} on a profile of period 2.25 A is flat", status == 0
+              and np.ptp(column) <= 1.0001e-6, output if status else str(column))
+    # The pictures: decoded by PIL, of the size voxmill draws, and not blank.
+    from PIL import Image
+    for option, name, picture in [("-p", "LOCPOT", "POTPLANE.png"), ("-i", "CHGCAR", "CHGPLANE.png")]:
+        status, output = run_voxmill([option, "--macro=2.0,2.5", "--plot", name], cwd)
+        image = Image.open(cwd / picture).convert("RGB") if status == 0 else None
+        colours = image and len(image.getcolors(1 << 16) or [])
+        check(f"voxmill {option} --plot draws {picture}", status == 0 and image.size == (960, 540) and colours > 50,
+              output if status else f"{image.size}, {colours} colours")
+
+
 {"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars,
- "reductions": check_reductions, "structures": check_structures}[GROUP]()
+ "reductions": check_reductions, "structures": check_structures, "profiles": check_profiles}[GROUP]()
 if failures:
     print(f"{len(failures)} check(s) failed")
     sys.exit(1)
