@@ -37,7 +37,8 @@ struct CubeGrid {
 };
 
 // Reads the cube of `source` into `header` and a grid in CHGCAR order (x
-// fastest). The header takes the title from line 1, the lattice vectors in
+// fastest). The header takes the title from line 1 (80 characters of it, as a
+// cube passed on keeps its title whole), the lattice vectors in
 // angstrom with a scale factor of 1, the atoms as species of the element of
 // their atomic numbers, one for each run of equal ones (X for 0), and their
 // positions as fractional coordinates from the origin of the grid. A density

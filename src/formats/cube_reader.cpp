@@ -155,7 +155,7 @@ bool looks_like_cube(std::string_view head)
 CubeGrid read_cube(TextSource& source, StructureHeader& header, bool density)
 {
     const std::string& name = source.path();
-    header.SNAME = next_line(source, "the title line").substr(0, 40);
+    header.SNAME = next_line(source, "the title line").substr(0, text_length);
     header.SNAME.resize(text_length, ' ');
     next_line(source, "the second comment line");
     const CountedLine atoms = read_counted(source, 3, "the atom count and the origin: an integer and three reals");

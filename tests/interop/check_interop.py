@@ -15,6 +15,11 @@ from them, in voxmill's report and in both of its result files. GROUP
 profiles: the macroscopic average of --macro is a numpy periodic convolution
 of pymatgen's averages, a window one period wide flattens a periodic profile,
 and the pictures of --plot are PNG files of their size with something drawn.
+GROUP cube: ASE (read_cube_data) and pymatgen (Cube) read voxmill's cubes,
+whose values times the cell volume in cubic bohr are the CHGCAR's grid to the
+cube's five digits, with its atoms and cell; a cube read back by voxmill
+gives the CHGCAR's grid to those digits; a cube written by ASE, read by
+voxmill, comes out as the same cube.
 A check that needs the README's workaround for a difference in layout made by
 design ("Working with ASE and pymatgen") says so in its name. Exits 77
 (skipped) when the libraries are missing.
@@ -31,7 +36,9 @@ from pathlib import Path
 try:
     import numpy as np
     from ase.calculators.vasp import VaspChargeDensity
+    from ase.io.cube import read_cube_data, write_cube
     from ase.io.xsf import read_xsf
+    from pymatgen.io.cube import Cube
     from pymatgen.io.vasp.outputs import Chgcar, Locpot
 except ImportError as missing:
     print(f"skipped: {missing.name} is not installed (Debian packages python3-ase and python3-pymatgen)")
@@ -43,6 +50,9 @@ VOXMILL, EXAMPLES, SCRATCH, GROUP = sys.argv[1], Path(sys.argv[2]), Path(sys.arg
 
 # voxmill's angstrom to bohr factor, 1.889726 as a single-precision number.
 BOHR_PER_ANGSTROM = float(np.float32(1.889726))
+
+# voxmill's angstrom per bohr in cubes: CODATA 2018, as pymatgen's.
+ANGSTROM_PER_BOHR = 0.529177210903
 
 # Every grid mode on inputs of each kind: (option, examples; for the
 # differences the full system first, all three in one cell). The old layout
@@ -289,8 +299,68 @@ def check_profiles():
               output if status else f"{image.size}, {colours} colours")
 
 
+def cube_digits(values):
+    """Half a unit in the fifth significant digit of each value of a cube, where E13.5 rounds it."""
+    magnitude = np.maximum(np.abs(values), 1e-300)
+    return 0.5 * 10.0 ** (np.floor(np.log10(magnitude)) - 4) * (1 + 1e-9)
+
+
+def same_structure(cell, symbols, positions, expected, voxels):
+    """Cell, elements and Cartesian positions as expected: the voxel vectors and positions have six decimals of bohr."""
+    return (np.allclose(cell, expected.lattice.matrix, rtol=0, atol=0.5e-6 * max(voxels) * ANGSTROM_PER_BOHR + 1e-9)
+            and symbols == [site.specie.symbol for site in expected]
+            and np.allclose(positions, expected.cart_coords, rtol=0, atol=1e-6))
+
+
+def check_cubes():
+    # The spin of the non-collinear example is the length of its magnetisation vector.
+    spin = lambda data: np.linalg.norm([data[k] for k in ("diff_x", "diff_y", "diff_z")], axis=0)  # noqa: E731
+    for option, example, grid in [("-c", "nonspin", lambda data: data["total"]), ("-c", "slab", lambda data: data["total"]),
+                                  ("-c", "interface", lambda data: data["total"]), ("-s", "noncollinear", spin)]:
+        cwd = fresh_dir(f"cube{option}-{example}")
+        shutil.copy(EXAMPLES / example / "CHGCAR", cwd / "CHGCAR")
+        status, output = run_voxmill([option, "CHGCAR", "--format=cube"], cwd)
+        check(f"voxmill {option} {example} --format=cube", status == 0, output)
+        chgcar = Chgcar.from_file(str(cwd / "CHGCAR"))
+        expected, structure = grid(chgcar.data), chgcar.structure
+        volume = structure.volume / ANGSTROM_PER_BOHR**3
+        cube = next(cwd.glob("*.cube"))
+        data, atoms = read_cube_data(str(cube))
+        pymatgen = Cube(str(cube))
+        for library, values, cell, symbols, positions in [
+                ("ASE", data, atoms.cell[:], atoms.get_chemical_symbols(), atoms.positions),
+                ("pymatgen", pymatgen.data, pymatgen.structure.lattice.matrix,
+                 [site.specie.symbol for site in pymatgen.structure], pymatgen.structure.cart_coords)]:
+            check(f"{library} reads {cube.name} of {example}: the CHGCAR's grid per cubic bohr to 5 digits, its structure",
+                  values.shape == expected.shape and np.all(np.abs(values - expected / volume) <= cube_digits(values))
+                  and same_structure(cell, symbols, positions, structure, expected.shape),
+                  f"grid {values.shape}" if values.shape != expected.shape
+                  else f"largest difference {np.abs(values * volume - expected).max()}, {symbols}")
+        # Back to rho*V: the cube's digits, and its cell's volume, rounded in the voxel vectors' sixth decimal.
+        status, output = run_voxmill(["-c", cube.name, "--format=vasp"], cwd)
+        lattice, _, _, values = read_vasp_text(cwd / "CHGDEN.vasp")
+        cube_volume = abs(np.linalg.det(lattice)) / ANGSTROM_PER_BOHR**3
+        check(f"voxmill -c {cube.name} of {example} gives the CHGCAR's grid to the cube's 5 digits", status == 0
+              and np.all(np.abs(values / cube_volume - expected / volume) <= cube_digits(data) + np.abs(data) * 1e-6),
+              output if status else f"largest difference {np.abs(values - expected).max()}")
+    # A cube of ASE's, its density per cubic bohr, read by voxmill and written again.
+    cwd = fresh_dir("cube-ase")
+    density = VaspChargeDensity(str(EXAMPLES / "slab" / "CHGCAR"))
+    atoms = density.atoms[-1]
+    per_bohr3 = density.chg[-1] * ANGSTROM_PER_BOHR**3
+    with open(cwd / "ase.cube", "w") as file:
+        write_cube(file, atoms, per_bohr3)
+    status, output = run_voxmill(["-c", "ase.cube", "--format=cube"], cwd)
+    data, written = read_cube_data(str(cwd / "CHGDEN.cube"))
+    check("voxmill -c on ASE's cube writes the same cube, to 5 digits", status == 0
+          and np.all(np.abs(data - read_cube_data(str(cwd / "ase.cube"))[0]) <= cube_digits(data) * (1 + 1e-6))
+          and np.allclose(written.cell[:], atoms.cell[:], atol=1e-6)
+          and written.get_chemical_symbols() == atoms.get_chemical_symbols()
+          and np.allclose(written.positions, atoms.positions, atol=1e-6), output)
+
+
 {"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars,
- "reductions": check_reductions, "structures": check_structures, "profiles": check_profiles}[GROUP]()
+ "reductions": check_reductions, "structures": check_structures, "profiles": check_profiles, "cube": check_cubes}[GROUP]()
 if failures:
     print(f"{len(failures)} check(s) failed")
     sys.exit(1)
