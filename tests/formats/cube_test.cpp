@@ -7,6 +7,7 @@
 #include "formats/elements.hpp"
 #include "support/scratch.hpp"
 #include "text/blank_padding.hpp"
+#include "text/exponent_field.hpp"
 
 namespace voxmill::testing {
 namespace {
@@ -51,6 +52,24 @@ TEST(CubeWriter, HeaderAndRunsAlongZPerCubicBohrOrAsHeld)
         file.commit();
         EXPECT_EQ(dir.read("result.cube"), "Two atoms\n" + expected);
     }
+    // A grid gathered in pieces of x planes and of z: each run along z has its lines, in x, y, z order.
+    StructureHeader large = header;
+    large.NGRID = {19, 3, 13};
+    DensityGrid values(large.NGRID);
+    std::string runs;
+    for (std::size_t p = 0; p < values.size(); ++p) values[p] = double(p) * 0.37 - 5;
+    for (int x = 0; x < 19; ++x)
+        for (int y = 0; y < 3; ++y)
+            for (int z = 0; z < 13; ++z) {
+                char field[exponent_field_width];
+                runs.append(field, put_exponent_field_exact(field, values[x + 19 * (y + 3 * z)]));
+                runs += z % 6 == 5 || z == 12 ? "\n" : "";
+            }
+    OutputFile file((dir.path() / "large.cube").string());
+    write_cube(file, large, values, {"Potential", false});
+    file.commit();
+    const std::string written = dir.read("large.cube");
+    EXPECT_EQ(written.substr(written.size() - runs.size()), runs);
 }
 
 // What a cube holding `text` reads as: header, grid in storage order and orbitals, or the failure.
