@@ -152,6 +152,10 @@ TEST(RealFiles, ShowAndWriteWhatTheyMust)
                     + framed("Lattice vectors of input files differ"),
                 "voxmill: lattices differ: component x of lattice vector 1 is 2.860000 angstrom in CHGCAR and 4.000000 "
                 "in CHGCAR2, 1.1 apart (at most 1e-05 allowed)\n")},
+        // A report figure too wide for its field, in full: the volume of a 25 A cubic box.
+        {"a 25 A cubic box",
+         {{"CHGCAR", with_line(with_line(with_line(nonspin, 5, ""), 4, ""), 3, " 25 0 0\n 0 25 0\n 0 0 25\n")}}, i,
+         as_in("real-files/25-angstrom-box")},
         // Failures the console shows in its own words are told on standard error too.
         {"-a in a folder without its files", {}, {"-a", "AECCAR0", "AECCAR2"},
          failed(banner + " Add charge densities\n ERROR: AECCAR2 does not exist!\n \n",
