@@ -1,15 +1,21 @@
 #include "targets.hpp"
 
+#include <fcntl.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bytes/decoders.hpp"
+#include "compress.hpp"
 #include "driver/run.hpp"
 #include "system/failure.hpp"
 #include "text/free_form_reader.hpp"
@@ -96,6 +102,32 @@ int status_of(Body body)
     return exit_failure;
 }
 
+// The text of the archive at `path` as its decoder gives it in reads of at
+// most `most` bytes, up to about most_decoded bytes of it, and the failure
+// that ended it. A file of plain text gives none.
+constexpr std::size_t most_decoded = std::size_t{16} << 20;
+struct Decoded {
+    std::string text, failure;
+};
+Decoded decode(const char* path, std::size_t most)
+{
+    Decoded decoded;
+    try {
+        FileBytes bytes(::open(path, O_RDONLY | O_CLOEXEC), path);
+        const std::unique_ptr<Decoder> decoder = decoder_for(bytes);
+        const auto piece = std::make_unique_for_overwrite<char[]>(decoder ? most : 0);
+        while (decoder && decoded.text.size() < most_decoded) {
+            const std::size_t got = decoder->read(piece.get(), most);
+            promise(got <= most, "a read beyond its room");
+            if (got == 0) break;
+            decoded.text.append(piece.get(), got);
+        }
+    } catch (const Failure& failure) {
+        decoded.failure = failure.what();
+    }
+    return decoded;
+}
+
 void run_operations(TextSource& source, std::string_view operations)
 {
     std::optional<FreeFormRead> statement(std::in_place, source);
@@ -159,25 +191,51 @@ int free_form(Input data)
 
 int whole_run(Input data)
 {
-    if (data.empty()) return exit_success;
-    static const char* const options[] = {"-c", "-s", "-x", "-i", "-dc", "-ds"};
-    const std::string option = options[data[0] % 6];
+    if (data.size() < 2) return exit_success;
+    static const char* const options[] = {"-c",  "-s",  "-x",  "-i", "-dc", "-ds", "-a",
+                                          "-ia", "-ib", "-ic", "-p", "-pa", "-pb", "-pc"};
+    const std::string option = options[data[0] % 14];
+    const auto format = static_cast<Compression>(data[1] % 5);
+    const bool two_streams = data[1] / 5 % 2 == 1;
     InScratchDir in_scratch;
-    const std::vector<std::string_view> files_and_potcar = split_at_lines(as_text(data.subspan(1)), "%%POTCAR");
+    const std::vector<std::string_view> files_and_potcar = split_at_lines(as_text(data.subspan(2)), "%%POTCAR");
     const std::vector<std::string_view> pieces = split_at_lines(files_and_potcar[0], "%%");
     const std::string names[] = {"CHGCAR", "CHGCAR1", "CHGCAR2"};
-    for (std::size_t f = 0; f < 3; ++f) write_file(names[f], pieces[f < pieces.size() ? f : 0]);
+    for (std::size_t f = 0; f < 3; ++f) {
+        const std::string_view text = pieces[f < pieces.size() ? f : 0];
+        const std::size_t half = two_streams ? text.size() / 2 : text.size();
+        write_file(names[f], compressed(format, text.substr(0, half)) + compressed(format, text.substr(half)));
+    }
     write_file("POTCAR", files_and_potcar.size() > 1
                              ? files_and_potcar[1]
                              : "   TITEL  = PAW_PBE Ga_d 06Jul2010\n   TITEL  = PAW_PBE As 22Sep2009\n");
 
     std::vector<std::string> args{option, names[0]};
-    if (option.size() == 3) args.insert(args.end(), {names[1], names[2]});
+    if (option == "-a") args.insert(args.end(), names + 1, names + (pieces.size() > 2 ? 3 : 2));
+    if (option == "-dc" || option == "-ds") args.insert(args.end(), {names[1], names[2]});
     const int status = run(args);
     promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
     for (const auto& entry : fs::directory_iterator("."))
         promise(entry.path().filename().string()[0] != '.', "a temporary file left behind");
     return status;
+}
+
+int stream(Input data)
+{
+    if (data.empty()) return exit_success;
+    static const std::size_t read_sizes[] = {1, 7, 4 << 10, 64 << 10, 1 << 20, 64 << 20};
+    InScratchDir in_scratch;
+    write_file("archive", as_text(data.subspan(1)));
+    const Decoded reference = decode("archive", 1 << 20);
+    const Decoded decoded = decode("archive", read_sizes[data[0] % 6]);
+    const std::size_t common = std::min(reference.text.size(), decoded.text.size());
+    promise(decoded.text.compare(0, common, reference.text, 0, common) == 0, "a text that depends on the reads");
+    // Broken data ends the same way, though a decoder may give more or less of the text ahead of the fault.
+    if (std::max(reference.text.size(), decoded.text.size()) < most_decoded)
+        promise(decoded.failure == reference.failure
+                    && (!reference.failure.empty() || decoded.text.size() == reference.text.size()),
+                "an end that depends on the reads: " + decoded.failure + " / " + reference.failure);
+    return reference.failure.empty() ? exit_success : exit_failure;
 }
 
 }  // namespace voxmill::fuzz

@@ -29,12 +29,23 @@ using Input = std::span<const std::uint8_t>;
 // until the file ends or 1000 have run.
 int free_form(Input data);
 
-// A whole run, in-process, in a scratch directory. Byte 0 modulo 6 picks the
-// mode (-c, -s, -x, -i, -dc, -ds); the rest is the main input file, or for the
-// difference modes up to three files separated by lines "%%" (main, fragment
-// 1, fragment 2; a missing fragment is the main file again). A line
-// "%%POTCAR" ends the files: what follows it is POTCAR; without it a POTCAR
-// of two species serves the old layout.
+// A whole run, in-process, in a scratch directory. Byte 0 modulo 14 picks the
+// option (-c, -s, -x, -i, -dc, -ds, -a, -ia, -ib, -ic, -p, -pa, -pb, -pc).
+// Byte 1 gives the form of the input files: modulo 5 plain text, gzip, bzip2,
+// xz or zstd, and where byte 1 / 5 is odd, each file is two streams, of its
+// two halves, one after the other. The rest is the main input file, or for
+// the options of several files up to three files separated by lines "%%"
+// (main, fragment 1, fragment 2, or the main file and those added to it; a
+// missing fragment is the main file again, and -a adds the third file only
+// where it is given). A line "%%POTCAR" ends the files: what follows it is
+// POTCAR; without it a POTCAR of two species serves the old layout.
 int whole_run(Input data);
+
+// The decoders on a fuzzed file: byte 0 modulo 6 picks the size of each read
+// (1, 7, 4 KiB, 64 KiB, 1 MiB, 64 MiB), the rest is the file, an archive of
+// any of the formats, cut, corrupted or concatenated. Its text, up to 16 MiB
+// of it, and the failure that ends it, must be those that reads of 1 MiB give
+// (of broken data, only the text both give).
+int stream(Input data);
 
 }  // namespace voxmill::fuzz
