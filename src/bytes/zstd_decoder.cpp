@@ -33,6 +33,9 @@ public:
                 switch (ZSTD_getErrorCode(hint)) {
                 case ZSTD_error_checksum_wrong: broken(input_, "zstd", "fails its checksum");
                 case ZSTD_error_prefix_unknown: broken(input_, "zstd", "is followed by bytes that are no zstd data");
+                // A frame whose text outgrows the size its header declares fills
+                // libzstd's buffer of that size: corrupt as well.
+                case ZSTD_error_dstSize_tooSmall:
                 case ZSTD_error_corruption_detected: broken(input_, "zstd", "is corrupt");
                 // zstd itself takes a window beyond 128 MiB only when told the largest it may be.
                 case ZSTD_error_frameParameter_windowTooLarge: window_too_large(input_, "zstd", "zstd -dc --long=31");
