@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -69,6 +71,12 @@ void write_file(const fs::path& path, std::string_view content)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string_view as_text(Input data) { return {reinterpret_cast<const char*>(data.data()), data.size()}; }
@@ -201,23 +209,37 @@ int whole_run(Input data)
     const std::vector<std::string_view> files_and_potcar = split_at_lines(as_text(data.subspan(2)), "%%POTCAR");
     const std::vector<std::string_view> pieces = split_at_lines(files_and_potcar[0], "%%");
     const std::string names[] = {"CHGCAR", "CHGCAR1", "CHGCAR2"};
-    for (std::size_t f = 0; f < 3; ++f) {
-        const std::string_view text = pieces[f < pieces.size() ? f : 0];
-        const std::size_t half = two_streams ? text.size() / 2 : text.size();
-        write_file(names[f], compressed(format, text.substr(0, half)) + compressed(format, text.substr(half)));
-    }
     write_file("POTCAR", files_and_potcar.size() > 1
                              ? files_and_potcar[1]
                              : "   TITEL  = PAW_PBE Ga_d 06Jul2010\n   TITEL  = PAW_PBE As 22Sep2009\n");
-
     std::vector<std::string> args{option, names[0]};
     if (option == "-a") args.insert(args.end(), names + 1, names + (pieces.size() > 2 ? 3 : 2));
     if (option == "-dc" || option == "-ds") args.insert(args.end(), {names[1], names[2]});
-    const int status = run(args);
-    promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
-    for (const auto& entry : fs::directory_iterator("."))
-        promise(entry.path().filename().string()[0] != '.', "a temporary file left behind");
-    return status;
+
+    // The exit status and the results of a run on the files in `form`, the
+    // results taken away.
+    const auto run_on = [&](Compression form, bool two_streams) {
+        for (std::size_t f = 0; f < 3; ++f) {
+            const std::string_view text = pieces[f < pieces.size() ? f : 0];
+            const std::size_t half = two_streams ? text.size() / 2 : text.size();
+            write_file(names[f], compressed(form, text.substr(0, half)) + compressed(form, text.substr(half)));
+        }
+        const int status = run(args);
+        promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
+        std::map<std::string, std::string> results;
+        for (const auto& entry : fs::directory_iterator(".")) {
+            const std::string name = entry.path().filename().string();
+            promise(name[0] != '.', "a temporary file left behind");
+            if (name == "POTCAR" || std::ranges::find(names, name) != std::end(names)) continue;
+            results[name] = read_file(name);
+            fs::remove(name);
+        }
+        return std::pair(status, results);
+    };
+    const auto outcome = run_on(format, two_streams);
+    if (format != Compression::none)
+        promise(run_on(Compression::none, false) == outcome, "results that differ from those of the plain text");
+    return outcome.first;
 }
 
 int stream(Input data)

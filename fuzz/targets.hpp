@@ -38,7 +38,9 @@ int free_form(Input data);
 // (main, fragment 1, fragment 2, or the main file and those added to it; a
 // missing fragment is the main file again, and -a adds the third file only
 // where it is given). A line "%%POTCAR" ends the files: what follows it is
-// POTCAR; without it a POTCAR of two species serves the old layout.
+// POTCAR; without it a POTCAR of two species serves the old layout. A run on
+// compressed files must end as the run on their text does, with the same
+// result files.
 int whole_run(Input data);
 
 // The decoders on a fuzzed file: byte 0 modulo 6 picks the size of each read
