@@ -111,20 +111,21 @@ int status_of(Body body)
 }
 
 // The text of the archive at `path` as its decoder gives it in reads of at
-// most `most` bytes, up to about most_decoded bytes of it, and the failure
-// that ended it. A file of plain text gives none.
-constexpr std::size_t most_decoded = std::size_t{16} << 20;
+// most `most` bytes, of which 64 Ki at most and 16 MiB of text at most, and
+// the failure that ended it. A file of plain text gives none.
 struct Decoded {
     std::string text, failure;
+    bool ended = true;  // by the end of the text or by a failure, not by the limit
 };
 Decoded decode(const char* path, std::size_t most)
 {
+    const std::size_t limit = std::min(most << 16, std::size_t{16} << 20);
     Decoded decoded;
     try {
         FileBytes bytes(::open(path, O_RDONLY | O_CLOEXEC), path);
         const std::unique_ptr<Decoder> decoder = decoder_for(bytes);
         const auto piece = std::make_unique_for_overwrite<char[]>(decoder ? most : 0);
-        while (decoder && decoded.text.size() < most_decoded) {
+        while (decoder && (decoded.ended = decoded.text.size() < limit)) {
             const std::size_t got = decoder->read(piece.get(), most);
             promise(got <= most, "a read beyond its room");
             if (got == 0) break;
@@ -253,7 +254,7 @@ int stream(Input data)
     const std::size_t common = std::min(reference.text.size(), decoded.text.size());
     promise(decoded.text.compare(0, common, reference.text, 0, common) == 0, "a text that depends on the reads");
     // Broken data ends the same way, though a decoder may give more or less of the text ahead of the fault.
-    if (std::max(reference.text.size(), decoded.text.size()) < most_decoded)
+    if (reference.ended && decoded.ended)
         promise(decoded.failure == reference.failure
                     && (!reference.failure.empty() || decoded.text.size() == reference.text.size()),
                 "an end that depends on the reads: " + decoded.failure + " / " + reference.failure);

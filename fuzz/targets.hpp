@@ -45,9 +45,9 @@ int whole_run(Input data);
 
 // The decoders on a fuzzed file: byte 0 modulo 6 picks the size of each read
 // (1, 7, 4 KiB, 64 KiB, 1 MiB, 64 MiB), the rest is the file, an archive of
-// any of the formats, cut, corrupted or concatenated. Its text, up to 16 MiB
-// of it, and the failure that ends it, must be those that reads of 1 MiB give
-// (of broken data, only the text both give).
+// any of the formats, cut, corrupted or concatenated. Its text, as far as 64 Ki
+// reads or 16 MiB reach, and the failure that ends it, must be those that
+// reads of 1 MiB give (of broken data, only the text both give).
 int stream(Input data);
 
 }  // namespace voxmill::fuzz
