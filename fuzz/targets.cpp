@@ -216,6 +216,14 @@ int whole_run(Input data)
     std::vector<std::string> args{option, names[0]};
     if (option == "-a") args.insert(args.end(), names + 1, names + (pieces.size() > 2 ? 3 : 2));
     if (option == "-dc" || option == "-ds") args.insert(args.end(), {names[1], names[2]});
+    if (data[1] / 10 % 2 == 1) args.emplace_back("--quiet");
+    if (data[1] / 20 % 2 == 1) {
+        fs::create_directory("out");
+        args.emplace_back("--output-dir=out");
+    }
+    static const char* const grid_formats[] = {"", "--format=xsf", "--format=vasp", "--format=vasp,xsf"};
+    const bool plane = option[1] == 'i' || option[1] == 'p';
+    if (!plane && data[1] / 40 % 4 != 0) args.emplace_back(grid_formats[data[1] / 40 % 4]);
 
     // The exit status and the results of a run on the files in `form`, the
     // results taken away.
@@ -228,13 +236,13 @@ int whole_run(Input data)
         const int status = run(args);
         promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
         std::map<std::string, std::string> results;
-        for (const auto& entry : fs::directory_iterator(".")) {
-            const std::string name = entry.path().filename().string();
-            promise(name[0] != '.', "a temporary file left behind");
-            if (name == "POTCAR" || std::ranges::find(names, name) != std::end(names)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(".")) {
+            const std::string name = entry.path().lexically_relative(".").string();
+            promise(entry.path().filename().string()[0] != '.', "a temporary file left behind");
+            if (entry.is_directory() || name == "POTCAR" || std::ranges::find(names, name) != std::end(names)) continue;
             results[name] = read_file(name);
-            fs::remove(name);
         }
+        for (const auto& [name, content] : results) fs::remove(name);
         return std::pair(status, results);
     };
     const auto outcome = run_on(format, two_streams);

@@ -33,7 +33,10 @@ int free_form(Input data);
 // option (-c, -s, -x, -i, -dc, -ds, -a, -ia, -ib, -ic, -p, -pa, -pb, -pc).
 // Byte 1 gives the form of the input files: modulo 5 plain text, gzip, bzip2,
 // xz or zstd, and where byte 1 / 5 is odd, each file is two streams, of its
-// two halves, one after the other. The rest is the main input file, or for
+// two halves, one after the other; its higher digits add long options: where
+// byte 1 / 10 is odd --quiet, where byte 1 / 20 is odd --output-dir=out, and
+// byte 1 / 40 modulo 4 gives --format of the modes that write grids (none,
+// xsf, vasp, vasp,xsf). The rest is the main input file, or for
 // the options of several files up to three files separated by lines "%%"
 // (main, fragment 1, fragment 2, or the main file and those added to it; a
 // missing fragment is the main file again, and -a adds the third file only
