@@ -1,8 +1,8 @@
 #include "compress.hpp"
 
 #include <bzlib.h>
-#include <isa-l/igzip_lib.h>
 #include <lzma.h>
+#include <zlib.h>
 #include <zstd.h>
 
 #include <cstdint>
@@ -18,21 +18,19 @@ std::size_t room_for(std::size_t size) { return size + size / 2 + 1024; }
 
 std::string gzip(std::string_view text)
 {
-    std::string out(room_for(text.size()), '\0');
-    std::vector<std::uint8_t> level_buffer(ISAL_DEF_LVL1_DEFAULT);
-    isal_zstream stream;
-    isal_deflate_stateless_init(&stream);
-    stream.gzip_flag = IGZIP_GZIP;
-    stream.level = 1;
-    stream.level_buf = level_buffer.data();
-    stream.level_buf_size = static_cast<std::uint32_t>(level_buffer.size());
-    stream.end_of_stream = 1;
-    stream.next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<std::uint32_t>(text.size());
-    stream.next_out = reinterpret_cast<std::uint8_t*>(out.data());
-    stream.avail_out = static_cast<std::uint32_t>(out.size());
-    if (isal_deflate_stateless(&stream) != COMP_OK) throw std::runtime_error("isal_deflate_stateless failed");
+    z_stream stream{};
+    // A window of 32 KiB (15) in a gzip member (+ 16).
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2 failed");
+    std::string out(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int status = deflate(&stream, Z_FINISH);
     out.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END) throw std::runtime_error("deflate failed");
     return out;
 }
 

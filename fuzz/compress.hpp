@@ -1,5 +1,6 @@
 // Text compressed in memory by the libraries of the formats voxmill reads, so
-// that a fuzzed text reaches the reader through each decoder.
+// that a fuzzed text reaches the reader through each decoder. gzip is made by
+// zlib, whichever library decodes it.
 #pragma once
 
 #include <string>
