@@ -80,8 +80,9 @@ std::vector<double> atomic_plane_heights(const StructureHeader& header, int axis
         heights.push_back((fraction - std::floor(fraction)) * h);
     }
     std::ranges::sort(heights);
-    const auto [first, last] = std::ranges::unique(heights, [](double low, double high) { return high - low < 0.01; });
-    heights.erase(first, last);
+    heights.erase(
+        std::unique(heights.begin(), heights.end(), [](double low, double high) { return high - low < 0.01; }),
+        heights.end());
     return heights;
 }
 
