@@ -19,6 +19,7 @@
 #include "bytes/decoders.hpp"
 #include "compress.hpp"
 #include "driver/run.hpp"
+#include "picture/drawing.hpp"
 #include "system/failure.hpp"
 #include "text/free_form_reader.hpp"
 #include "text/text_source.hpp"
@@ -221,9 +222,12 @@ int whole_run(Input data)
         fs::create_directory("out");
         args.emplace_back("--output-dir=out");
     }
-    static const char* const grid_formats[] = {"", "--format=xsf", "--format=vasp", "--format=vasp,xsf"};
-    const bool plane = option[1] == 'i' || option[1] == 'p';
-    if (!plane && data[1] / 40 % 4 != 0) args.emplace_back(grid_formats[data[1] / 40 % 4]);
+    // The options of the profiles, or of the grids; --plot where this build can draw.
+    static const char* const profile_options[] = {"", "--macro=2.5", "--plot", "--macro=2.5,1.5"};
+    static const char* const grid_options[] = {"", "--format=cube", "--format=vasp", "--format=xsf,cube"};
+    const bool profile = option[1] == 'i' || option[1] == 'p';
+    const std::string_view extra = (profile ? profile_options : grid_options)[data[1] / 40 % 4];
+    if (!extra.empty() && (extra != "--plot" || !picture::drawing_library.empty())) args.emplace_back(extra);
 
     // The exit status and the results of a run on the files in `form`, the
     // results taken away.

@@ -33,17 +33,17 @@ int free_form(Input data);
 // option (-c, -s, -x, -i, -dc, -ds, -a, -ia, -ib, -ic, -p, -pa, -pb, -pc).
 // Byte 1 gives the form of the input files: modulo 5 plain text, gzip, bzip2,
 // xz or zstd, and where byte 1 / 5 is odd, each file is two streams, of its
-// two halves, one after the other; its higher digits add long options: where
+// two halves, one after the other. Its higher digits add long options: where
 // byte 1 / 10 is odd --quiet, where byte 1 / 20 is odd --output-dir=out, and
-// byte 1 / 40 modulo 4 gives --format of the modes that write grids (none,
-// xsf, vasp, vasp,xsf). The rest is the main input file, or for
-// the options of several files up to three files separated by lines "%%"
-// (main, fragment 1, fragment 2, or the main file and those added to it; a
-// missing fragment is the main file again, and -a adds the third file only
-// where it is given). A line "%%POTCAR" ends the files: what follows it is
-// POTCAR; without it a POTCAR of two species serves the old layout. A run on
-// compressed files must end as the run on their text does, with the same
-// result files.
+// byte 1 / 40 modulo 4 gives those of the profiles (none, --macro=2.5, --plot,
+// --macro=2.5,1.5) or of the grids (none, --format= cube, vasp or xsf,cube).
+// The rest is the main input file, or for the options of several files up to
+// three files separated by lines "%%" (main, fragment 1, fragment 2, or the
+// main file and those added to it; a missing fragment is the main file again,
+// and -a adds the third file only where it is given). A line "%%POTCAR" ends
+// the files: what follows it is POTCAR; without it a POTCAR of two species
+// serves the old layout. A run on compressed files must end as the run on
+// their text does, with the same result files.
 int whole_run(Input data);
 
 // The decoders on a fuzzed file: byte 0 modulo 6 picks the size of each read
