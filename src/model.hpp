@@ -131,6 +131,30 @@ struct PlaneMean {
     double mean;    // of the plane's values: as held, or divided by the cell volume for a density
 };
 
+// A point in a plane, in angstrom.
+struct PlanePoint {
+    double x;
+    double y;
+};
+
+// An atom that lies on a plane: its species label and its place in the plane.
+struct AtomMark {
+    std::string label;
+    PlanePoint at;
+};
+
+// Values on a square mesh in a plane: a slice through a grid or an STM image.
+// x and y are the plane's own coordinates, in angstrom.
+struct PlaneMap {
+    int columns = 0;                    // points along x
+    int rows = 0;                       // along y
+    double spacing = 0.0;               // between neighbouring points
+    PlanePoint first{};                 // the point of column 0 and row 0
+    std::vector<double> values;         // row by row, x fastest
+    std::array<PlanePoint, 2> edges{};  // of one cell of the plane from x = y = 0, to draw its outline
+    std::vector<AtomMark> atoms;        // atoms on the plane, within the mesh
+};
+
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.
 double triple_product(const std::array<Vector3, 3>& A);
 

@@ -50,6 +50,8 @@ std::string help()
         " voxmill -ds file file1 file2  : Get spin density difference",
         " voxmill -dc file file1 file2  : Get charge density difference",
         " voxmill -a file file1 ...     : Add charge densities",
+        " voxmill -slice file           : Get a slice through the cell",
+        " voxmill -stm file             : Get an STM image",
         " voxmill --help                : Display program help",
         " voxmill --version             : Display version, compiler and libraries",
         "OPTIONS, anywhere after the first argument (-- ends them):",

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "driver/console_texts.hpp"
+#include "driver/plane_maps.hpp"
 #include "driver/profile_run.hpp"
 #include "driver/reading.hpp"
 #include "driver/results.hpp"
@@ -107,6 +108,8 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
     switch (mode.mode) {
     case RunMode::PlaneDensity:
     case RunMode::PlanePotential: run_profile(mode, name, header, *main.CHG, settings, results); break;
+    case RunMode::Slice: write_slice(name, header, *main.CHG, settings, results); break;
+    case RunMode::Stm: write_stm_image(name, header, *main.CHG, settings, results); break;
     case RunMode::ChargeSum: add_grid(*main.CHG, sum->grid); break;
     case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
     case RunMode::ChargeDifference:
