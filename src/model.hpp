@@ -125,6 +125,12 @@ struct GridQuantity {
     bool density = true;
 };
 
+// The length of the magnetisation vector (m1, m2, m3) at each point,
+// sqrt((m1 m1 + m2 m2) + m3 m3), formed in place over its components as they
+// come: first m = m1 m1 + m2 m2, then m = sqrt(m + m3 m3).
+void add_second_component(std::span<double> m, std::span<const double> m2);
+void add_third_component(std::span<double> m, std::span<const double> m3);
+
 // One point of a plane profile.
 struct PlaneMean {
     double height;  // above the origin, in angstrom
