@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/grid_formats.hpp"
+#include "formats/vasp_h5.hpp"
 
 namespace voxmill {
 
@@ -31,6 +32,8 @@ struct Settings {
     // (0: the default), of a slice or an STM image.
     std::optional<std::array<int, 2>> repeat;
     double spacing = 0;  // angstrom
+
+    H5Choice h5;                  // what of a VASP HDF5 file is read: --dataset, --band, --kpoint
 };
 
 }  // namespace voxmill
