@@ -37,4 +37,10 @@ int free_form(Input data);
 // of two species serves the old layout.
 int whole_run(Input data);
 
+// A whole run, in-process, on a fuzzed HDF5 file named vaspwave.h5. Byte 0
+// modulo 5 picks the mode (-c, -s, -x, -i, -p); its bit 3 lays the same file
+// beside it as vaspout.h5, where a vaspwave.h5 without a structure of its own
+// takes one from. The rest is the file.
+int vasp_h5(Input data);
+
 }  // namespace voxmill::fuzz
