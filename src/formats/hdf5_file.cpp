@@ -171,6 +171,11 @@ void Dataset::expect_doubles() const
         fail("expected 64-bit floating point, found " + type_text(type_.get()));
 }
 
+bool Dataset::stored_whole() const
+{
+    return H5Dget_storage_size(dataset_.get()) / H5Tget_size(type_.get()) >= elements();
+}
+
 void Dataset::read(std::span<const hsize_t> start, std::span<const hsize_t> count, double* out) const
 {
     hsize_t values = 1;

@@ -73,6 +73,10 @@ public:
     // Refuses values that are not 64-bit floating point (no conversion on reading).
     void expect_doubles() const;
 
+    // Whether the file holds every value as stored, uncompressed: what it
+    // claims is then no more than its size.
+    bool stored_whole() const;
+
     // The block of values from `start` (an index per dimension) with the
     // extents `count`, in the dataset's order, into out[0, product of count).
     void read(std::span<const hsize_t> start, std::span<const hsize_t> count, double* out) const;

@@ -196,6 +196,13 @@ FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums)
     if (keep != Keep::Spin) densities.CHG.emplace(source.NGRID);
     if (keep != Keep::Charge) densities.SPN.emplace(source.NGRID);
 
+    // Pages of the grids faulted in ahead of the reading, where the file has
+    // proved to hold their values.
+    std::optional<FaultedAhead> charge_pages, spin_pages;
+    if (source.values->stored_whole()) {
+        if (densities.CHG && charge_read) charge_pages.emplace(*densities.CHG);
+        if (densities.SPN && spin_read) spin_pages.emplace(*densities.SPN);
+    }
     const auto [NX, NY, NZ] = source.NGRID;
     const std::size_t plane = static_cast<std::size_t>(NX) * static_cast<std::size_t>(NY);
     const hsize_t planes = std::max<std::size_t>(1, piece_values / plane);
