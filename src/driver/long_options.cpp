@@ -10,14 +10,19 @@ namespace voxmill {
 
 namespace {
 
-// The modes that write grid results, and those that read files at all.
+// The modes that write grid results, those that make profiles, those that read
+// densities, and those that read files at all.
 const std::vector<RunMode> grid_modes{RunMode::SpinSplit,        RunMode::ChargeDensity,  RunMode::SpinDensity,
                                       RunMode::ChargeDifference, RunMode::SpinDifference, RunMode::ChargeSum};
 const std::vector<RunMode> profile_modes{RunMode::PlaneDensity, RunMode::PlanePotential};
-const std::vector<RunMode> file_modes = [] {
+const std::vector<RunMode> density_modes = [] {
     std::vector<RunMode> modes = grid_modes;
-    modes.insert(modes.end(), profile_modes.begin(), profile_modes.end());
-    modes.insert(modes.end(), {RunMode::Slice, RunMode::Stm});
+    modes.insert(modes.end(), {RunMode::PlaneDensity, RunMode::Slice, RunMode::Stm});
+    return modes;
+}();
+const std::vector<RunMode> file_modes = [] {
+    std::vector<RunMode> modes = density_modes;
+    modes.push_back(RunMode::PlanePotential);
     return modes;
 }();
 
@@ -173,6 +178,32 @@ std::string set_repeat(std::string_view value, Settings& settings)
     return {};
 }
 
+std::string set_dataset(std::string_view name, Settings& settings)
+{
+    constexpr std::string_view datasets[] = {"charge", "tau", "total", "hartree", "ionic", "xc"};
+    if (std::ranges::find(datasets, name) == std::end(datasets))
+        return "--dataset takes charge or tau for a density, total, hartree, ionic or xc for a potential, not \""
+               + std::string(name) + "\"";
+    settings.h5.dataset = name;
+    return {};
+}
+
+// A band's or a k-point's number, from 1.
+std::string set_number(std::string_view option, std::string_view value, int& number)
+{
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error != std::errc{} || end != value.data() + value.size() || number < 1)
+        return "--" + std::string(option) + " takes a whole number from 1, not \"" + std::string(value) + "\"";
+    return {};
+}
+
+std::string set_band(std::string_view value, Settings& settings) { return set_number("band", value, settings.h5.band); }
+
+std::string set_kpoint(std::string_view value, Settings& settings)
+{
+    return set_number("kpoint", value, settings.h5.kpoint);
+}
+
 // The options of the modes in `run_modes`, as the mode table lists them: "-i, -ia, -ib".
 std::string options_of(const std::vector<RunMode>& run_modes)
 {
@@ -205,6 +236,9 @@ std::span<const LongOption> long_options()
         {"spacing", "DIST", {RunMode::Slice, RunMode::Stm}, "Between points, Angstrom (default: the grid's)",
          set_spacing},
         {"repeat", "N,M", {RunMode::Slice, RunMode::Stm}, "Cells along the edges (default 1,1, STM 15 A)", set_repeat},
+        {"dataset", "NAME", file_modes, "HDF5: tau, or the potential hartree, ionic or xc", set_dataset},
+        {"band", "N", density_modes, "HDF5 partial charges: band N alone", set_band},
+        {"kpoint", "N", density_modes, "HDF5 partial charges: k-point N alone", set_kpoint},
     };
     // clang-format on
     return options;

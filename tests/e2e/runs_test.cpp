@@ -230,6 +230,7 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
     const RunResult version = Voxmill({"--version"}, dir.path()).wait();
     EXPECT_TRUE(version.out.starts_with(" voxmill " VOXMILL_VERSION "\n Compiler: ")) << version.out;
     EXPECT_NE(version.out.find("\n gzip decoder: "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("\n HDF5 files: "), std::string::npos) << version.out;
 }
 
 // The nonspin example to a cube, and that cube read for a density (written again as the same cube), for a potential

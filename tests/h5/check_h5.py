@@ -228,6 +228,10 @@ if GROUP == "malformed":
          "vaspwave.h5: holds no potentials: the potential options read results/potential of a vaspout.h5"),
         (edited(lambda f: None, own_structure=True), ["-c", "--dataset=tau"], "vaspwave.h5",
          "vaspwave.h5: holds no kinetic energy density (kinetic_energy_density/values)"),
+        (edited(lambda f: None, own_structure=True), ["-c", "--band=2"], "vaspwave.h5",
+         "vaspwave.h5: --band and --kpoint select partial charges, which only a vaspout.h5 holds"),
+        (edited(lambda f: None, make.write_vaspout, partial=(charge[None, None], [5], [1])), ["-c", "--band=4"],
+         "vaspout.h5", "vaspout.h5: results/partial_charges/bands: holds no 4, only 5"),
     ]
     for n, (make_file, options, name, message) in enumerate(CASES):
         folder = fresh(str(n))
