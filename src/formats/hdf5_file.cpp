@@ -122,6 +122,7 @@ std::vector<double> Dataset::reals() const
 {
     const H5T_class_t kind = H5Tget_class(type_.get());
     if (kind != H5T_FLOAT && kind != H5T_INTEGER) fail("expected numbers, found " + type_text(type_.get()));
+    expect_stored();
     std::vector<double> values(elements());
     read_all(H5T_NATIVE_DOUBLE, values.data());
     return values;
@@ -130,6 +131,7 @@ std::vector<double> Dataset::reals() const
 std::vector<long long> Dataset::integers() const
 {
     if (H5Tget_class(type_.get()) != H5T_INTEGER) fail("expected integers, found " + type_text(type_.get()));
+    expect_stored();
     std::vector<long long> values(elements());
     read_all(H5T_NATIVE_LLONG, values.data());
     return values;
@@ -154,6 +156,7 @@ std::vector<std::string> Dataset::texts() const
         const Handle space(H5Dget_space(dataset_.get()), H5Sclose);
         H5Dvlen_reclaim(memory_type.get(), space.get(), H5P_DEFAULT, values.data());
     } else {
+        expect_stored();
         // Padded with NULs, so that a string filling its length keeps its last character.
         const std::size_t length = H5Tget_size(type_.get());
         H5Tset_size(memory_type.get(), length);
@@ -174,6 +177,14 @@ void Dataset::expect_doubles() const
 bool Dataset::stored_whole() const
 {
     return H5Dget_storage_size(dataset_.get()) / H5Tget_size(type_.get()) >= elements();
+}
+
+void Dataset::expect_stored() const
+{
+    const Handle creation(H5Dget_create_plist(dataset_.get()), H5Pclose);
+    if (!stored_whole() && H5Pget_nfilters(creation.get()) <= 0)
+        fail("expected its " + std::to_string(elements()) + " values in the file, found room for "
+             + std::to_string(H5Dget_storage_size(dataset_.get()) / H5Tget_size(type_.get())));
 }
 
 void Dataset::read(std::span<const hsize_t> start, std::span<const hsize_t> count, double* out) const

@@ -77,6 +77,10 @@ public:
     // claims is then no more than its size.
     bool stored_whole() const;
 
+    // Refuses a dataset of more values than the file holds, stored neither
+    // whole nor compressed: the library would make up the rest.
+    void expect_stored() const;
+
     // The block of values from `start` (an index per dimension) with the
     // extents `count`, in the dataset's order, into out[0, product of count).
     void read(std::span<const hsize_t> start, std::span<const hsize_t> count, double* out) const;

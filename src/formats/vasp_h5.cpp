@@ -120,6 +120,7 @@ struct VaspH5Reading::Source {
     void take_grid(h5::Dataset dataset, const std::string& grid)
     {
         dataset.expect_doubles();
+        dataset.expect_stored();
         const std::vector<hsize_t>& shape = dataset.shape();
         const std::size_t count = blocks.size();
         if (count != 1 && count != 2 && count != 4)

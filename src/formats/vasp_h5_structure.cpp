@@ -1,6 +1,7 @@
 #include "formats/vasp_h5_structure.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "system/failure.hpp"
@@ -56,7 +57,6 @@ void read_h5_structure(const h5::File& file, const std::string& base, StructureH
     const h5::Dataset counts = file.dataset(species + "/number_ion_types");
     types.expect_shape(types.shape().size() == 1, "one name a species");
     header.SPECS = types.texts();
-    require_species_limit(file.path(), header.SPECS.size());
     for (std::string& label : header.SPECS) label.resize(std::min(label.size(), text_length));
     header.NSPEC = static_cast<int>(header.SPECS.size());
     counts.expect_shape(counts.shape() == std::vector<hsize_t>{header.SPECS.size()},
@@ -65,11 +65,11 @@ void read_h5_structure(const h5::File& file, const std::string& base, StructureH
     long long atoms = 0;
     header.NSATOMS.clear();
     for (const long long count : counts.integers()) {
-        if (count < 0 || count > max_atoms) counts.fail("expected atom counts from 0 to " + std::to_string(max_atoms));
-        header.NSATOMS.push_back(static_cast<int>(count));
+        if (count < 0 || count > std::numeric_limits<int>::max() - atoms)
+            counts.fail("expected atom counts of at least 0 whose sum a 32-bit count holds");
         atoms += count;
+        header.NSATOMS.push_back(static_cast<int>(count));
     }
-    require_atom_limit(file.path(), atoms);
     header.NATOMS = static_cast<int>(atoms);
 
     const std::optional<h5::Dataset> title = first_of(file, {positions, species}, "system");
