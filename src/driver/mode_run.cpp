@@ -89,9 +89,10 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
     Results results(settings);
     // The fragments of a difference, or the other files of a sum, are read
     // first, the main file last.
-    // What an HDF5 input gives: a potential for the potential profiles.
+    // What an HDF5 input gives: a potential for the potential profiles and
+    // for a slice of a potential.
     H5Choice choice = settings.h5;
-    choice.potential = mode.mode == RunMode::PlanePotential;
+    choice.potential = mode.mode == RunMode::PlanePotential || settings.potential;
     std::vector<InputGrid> fragments;
     std::optional<InputGrid> sum;
     if (mode.mode == RunMode::ChargeSum)
