@@ -1,4 +1,4 @@
-// make-chgcar NX NY NZ BLOCKS > FILE
+// make-chgcar NX NY NZ BLOCKS [TWIN.h5] > FILE
 //
 // Writes a CHGCAR as VASP writes it, for benchmarks: the new layout, four atoms
 // of two species, then BLOCKS density blocks (1: non-spin-polarised, 2:
@@ -11,14 +11,24 @@
 //
 // Values are formatted by hand into one large buffer: a 650 MB file takes
 // seconds, not minutes.
+//
+// With TWIN.h5 it also writes the same numbers as VASP 6 writes them to
+// vaspwave.h5 (where the build has HDF5): the blocks as the components of
+// charge/charge, each value the double its text reads as, and the structure
+// in structure/positions.
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
+
+#ifdef VOXMILL_HDF5
+#include <hdf5.h>
+#endif
 
 namespace {
 
@@ -119,8 +129,9 @@ char* put_digits(char* out, std::uint64_t digits, int count)
 
 // One field Ew.n as the Fortran runtime writes it: "0.ddd...E+xx"
 // right-justified, the 0 before the point dropped when a minus sign leaves no
-// column for it (E17.11: " -.12345678901E+01" after one blank).
-char* put_e_field(char* out, double value, int width, int n)
+// column for it (E17.11: " -.12345678901E+01" after one blank). The value the
+// field reads as goes to `written` where it is given.
+char* put_e_field(char* out, double value, int width, int n, double* written = nullptr)
 {
     std::uint64_t digits = 0;
     int exponent = 0;
@@ -140,6 +151,7 @@ char* put_e_field(char* out, double value, int width, int n)
     const int e = std::abs(exponent);
     *p++ = static_cast<char>('0' + e / 10);
     *p++ = static_cast<char>('0' + e % 10);
+    if (written != nullptr) *written = std::strtod(std::string(out, p).c_str(), nullptr);
     return p;
 }
 
@@ -162,8 +174,9 @@ std::vector<std::vector<double>> axis_factors(int N, int axis)
 }
 
 // Block 1 is the charge, blocks 2 to 4 the magnetisation: its length along z
-// for two blocks, its x, y and z components for four.
-void write_block(Output& out, const std::array<int, 3>& N, int block, int blocks)
+// for two blocks, its x, y and z components for four. The values as read
+// back go to `twin` where it is given.
+void write_block(Output& out, const std::array<int, 3>& N, int block, int blocks, std::vector<double>* twin)
 {
     const double volume = cell[0] * cell[1] * cell[2];
     const auto fx = axis_factors(N[0], 0), fy = axis_factors(N[1], 1), fz = axis_factors(N[2], 2);
@@ -197,7 +210,7 @@ void write_block(Output& out, const std::array<int, 3>& N, int block, int blocks
                 // The charge stays positive; the magnetisation's wave gives it both signs.
                 value += block == 1 ? background * (1.2 + wave_x[ii] * wave_yz) : background * wave_x[ii] * wave_yz;
                 *p++ = ' ';
-                p = put_e_field(p, value, field, 11);
+                p = put_e_field(p, value, field, 11, twin != nullptr ? &twin->emplace_back() : nullptr);
                 if (++on_line == per_line) {
                     *p++ = '\n';
                     on_line = 0;
@@ -257,15 +270,94 @@ std::string structure(const std::array<int, 3>& N)
     return s + text;
 }
 
+#ifdef VOXMILL_HDF5
+// The twin in vaspwave.h5's layout, with the structure of structure() in
+// structure/positions, written block by block.
+class Twin {
+public:
+    Twin(const char* path, const std::array<int, 3>& N, int blocks)
+        : N_(N), file_(H5Fcreate(path, H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT)), links_(H5Pcreate(H5P_LINK_CREATE))
+    {
+        if (file_ < 0) fail("cannot create the HDF5 file");
+        H5Pset_create_intermediate_group(links_, 1);
+        const auto b = static_cast<hsize_t>(blocks);
+        const auto x = static_cast<hsize_t>(N[0]), y = static_cast<hsize_t>(N[1]), z = static_cast<hsize_t>(N[2]);
+        space_ = H5Screate_simple(4, std::array<hsize_t, 4>{b, z, y, x}.data(), nullptr);
+        charge_ = H5Dcreate2(file_, "charge/charge", H5T_IEEE_F64LE, space_, links_, H5P_DEFAULT, H5P_DEFAULT);
+        put("charge/grid", H5T_NATIVE_INT, {3}, N.data());
+        const hid_t label = H5Tcopy(H5T_C_S1);
+        H5Tset_size(label, 2);
+        H5Tset_strpad(label, H5T_STR_NULLPAD);
+        put("structure/positions/ion_types", label, {2}, "FeO ");
+        H5Tclose(label);
+        const int counts[] = {2, 2}, direct = 1;
+        put("structure/positions/number_ion_types", H5T_NATIVE_INT, {2}, counts);
+        double lattice[9] = {};
+        for (int i = 0; i < 3; ++i) lattice[4 * i] = cell[static_cast<std::size_t>(i)];
+        put("structure/positions/lattice_vectors", H5T_NATIVE_DOUBLE, {3, 3}, lattice);
+        const double scale = 1.0;
+        put("structure/positions/scale", H5T_NATIVE_DOUBLE, {}, &scale);
+        std::vector<double> positions;
+        for (const Atom& atom : atoms) positions.insert(positions.end(), atom.position.begin(), atom.position.end());
+        put("structure/positions/position_ions", H5T_NATIVE_DOUBLE, {atoms.size(), 3}, positions.data());
+        put("structure/positions/direct_coordinates", H5T_NATIVE_INT, {}, &direct);
+        const std::string title = "FeO rocksalt, generated for benchmarks";
+        const hid_t text = H5Tcopy(H5T_C_S1);
+        H5Tset_size(text, title.size());
+        put("structure/positions/system", text, {}, title.data());
+        H5Tclose(text);
+    }
+    ~Twin()
+    {
+        H5Dclose(charge_);
+        H5Sclose(space_);
+        H5Pclose(links_);
+        if (H5Fclose(file_) < 0) fail("cannot write the HDF5 file");
+    }
+
+    // Block `block` (from 1) from its values in file order.
+    void write(int block, const std::vector<double>& values)
+    {
+        const auto x = static_cast<hsize_t>(N_[0]), y = static_cast<hsize_t>(N_[1]), z = static_cast<hsize_t>(N_[2]);
+        const std::array<hsize_t, 4> start{static_cast<hsize_t>(block - 1), 0, 0, 0}, count{1, z, y, x};
+        const hsize_t size = values.size();
+        const hid_t memory = H5Screate_simple(1, &size, nullptr);
+        H5Sselect_hyperslab(space_, H5S_SELECT_SET, start.data(), nullptr, count.data(), nullptr);
+        if (H5Dwrite(charge_, H5T_NATIVE_DOUBLE, memory, space_, H5P_DEFAULT, values.data()) < 0)
+            fail("cannot write charge/charge");
+        H5Sclose(memory);
+    }
+
+private:
+    [[noreturn]] static void fail(const char* what)
+    {
+        std::fprintf(stderr, "make-chgcar: %s\n", what);
+        std::exit(1);
+    }
+
+    void put(const char* name, hid_t type, std::vector<hsize_t> shape, const void* values)
+    {
+        const hid_t space = H5Screate_simple(static_cast<int>(shape.size()), shape.data(), nullptr);
+        const hid_t dataset = H5Dcreate2(file_, name, type, space, links_, H5P_DEFAULT, H5P_DEFAULT);
+        if (dataset < 0 || H5Dwrite(dataset, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, values) < 0) fail(name);
+        H5Dclose(dataset);
+        H5Sclose(space);
+    }
+
+    std::array<int, 3> N_;
+    hid_t file_, links_, space_ = -1, charge_ = -1;
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const auto usage = [] {
-        std::fputs("usage: make-chgcar NX NY NZ BLOCKS > FILE   (BLOCKS: 1, 2 or 4)\n", stderr);
+        std::fputs("usage: make-chgcar NX NY NZ BLOCKS [TWIN.h5] > FILE   (BLOCKS: 1, 2 or 4)\n", stderr);
         return 2;
     };
-    if (argc != 5) return usage();
+    if (argc != 5 && argc != 6) return usage();
     std::array<int, 3> N{};
     for (int i = 0; i < 3; ++i) {
         char* end = nullptr;
@@ -275,6 +367,16 @@ int main(int argc, char** argv)
     }
     const int blocks = std::atoi(argv[4]);
     if (blocks != 1 && blocks != 2 && blocks != 4) return usage();
+#ifdef VOXMILL_HDF5
+    std::optional<Twin> twin;
+    if (argc == 6) twin.emplace(argv[5], N, blocks);
+#else
+    if (argc == 6) {
+        std::fputs("make-chgcar: this build has no HDF5 for TWIN.h5\n", stderr);
+        return 2;
+    }
+#endif
+    std::vector<double> values;
 
     Output out;
     const std::string header = structure(N);
@@ -285,7 +387,11 @@ int main(int argc, char** argv)
             write_moments(out, blocks);
             out.text(header.substr(header.rfind('\n', header.size() - 2) + 1));  // the grid line
         }
-        write_block(out, N, block, blocks);
+        values.clear();
+        write_block(out, N, block, blocks, argc == 6 ? &values : nullptr);
+#ifdef VOXMILL_HDF5
+        if (twin) twin->write(block, values);
+#endif
         write_augmentation(out, block);
     }
     out.flush();

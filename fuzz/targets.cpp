@@ -273,4 +273,17 @@ int stream(Input data)
     return reference.failure.empty() ? exit_success : exit_failure;
 }
 
+int vasp_h5(Input data)
+{
+    if (data.empty()) return exit_success;
+    static const char* const options[] = {"-c", "-s", "-x", "-i", "-p"};
+    InScratchDir in_scratch;
+    const std::string_view file = as_text(data.subspan(1));
+    write_file("vaspwave.h5", file);
+    if (data[0] & 8) write_file("vaspout.h5", file);
+    const int status = run(std::vector<std::string>{options[data[0] % 5], "vaspwave.h5"});
+    promise(status == exit_success || status == exit_failure, "exit status " + std::to_string(status));
+    return status;
+}
+
 }  // namespace voxmill::fuzz

@@ -53,4 +53,10 @@ int whole_run(Input data);
 // reads of 1 MiB give (of broken data, only the text both give).
 int stream(Input data);
 
+// A whole run, in-process, on a fuzzed HDF5 file named vaspwave.h5. Byte 0
+// modulo 5 picks the mode (-c, -s, -x, -i, -p); its bit 3 lays the same file
+// beside it as vaspout.h5, where a vaspwave.h5 without a structure of its own
+// takes one from. The rest is the file.
+int vasp_h5(Input data);
+
 }  // namespace voxmill::fuzz

@@ -1,6 +1,7 @@
 #include "model.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <new>
@@ -133,6 +134,16 @@ void DensitySums::add_without_spin(std::span<const double> CHG)
         const std::size_t count = std::min(piece, CHG.size() - first);
         add(CHG.subspan(first, count), {zeros.data(), count});
     }
+}
+
+void add_second_component(std::span<double> m, std::span<const double> m2)
+{
+    for (std::size_t p = 0; p < m.size(); ++p) m[p] = m[p] * m[p] + m2[p] * m2[p];
+}
+
+void add_third_component(std::span<double> m, std::span<const double> m3)
+{
+    for (std::size_t p = 0; p < m.size(); ++p) m[p] = std::sqrt(m[p] + m3[p] * m3[p]);
 }
 
 double triple_product(const std::array<Vector3, 3>& A)

@@ -125,10 +125,40 @@ struct GridQuantity {
     bool density = true;
 };
 
+// The length of the magnetisation vector (m1, m2, m3) at each point,
+// sqrt((m1 m1 + m2 m2) + m3 m3), formed in place over its components as they
+// come: first m = m1 m1 + m2 m2, then m = sqrt(m + m3 m3).
+void add_second_component(std::span<double> m, std::span<const double> m2);
+void add_third_component(std::span<double> m, std::span<const double> m3);
+
 // One point of a plane profile.
 struct PlaneMean {
     double height;  // above the origin, in angstrom
     double mean;    // of the plane's values: as held, or divided by the cell volume for a density
+};
+
+// A point in a plane, in angstrom.
+struct PlanePoint {
+    double x;
+    double y;
+};
+
+// An atom that lies on a plane: its species label and its place in the plane.
+struct AtomMark {
+    std::string label;
+    PlanePoint at;
+};
+
+// Values on a square mesh in a plane: a slice through a grid or an STM image.
+// x and y are the plane's own coordinates, in angstrom.
+struct PlaneMap {
+    int columns = 0;                    // points along x
+    int rows = 0;                       // along y
+    double spacing = 0.0;               // between neighbouring points
+    PlanePoint first{};                 // the point of column 0 and row 0
+    std::vector<double> values;         // row by row, x fastest
+    std::array<PlanePoint, 2> edges{};  // of one cell of the plane from x = y = 0, to draw its outline
+    std::vector<AtomMark> atoms;        // atoms on the plane, within the mesh
 };
 
 // The signed triple product a1 . (a2 x a3) of the unscaled lattice vectors.

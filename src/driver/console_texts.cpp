@@ -50,6 +50,8 @@ std::string help()
         " voxmill -ds file file1 file2  : Get spin density difference",
         " voxmill -dc file file1 file2  : Get charge density difference",
         " voxmill -a file file1 ...     : Add charge densities",
+        " voxmill -slice file           : Get a slice through the cell",
+        " voxmill -stm file             : Get an STM image",
         " voxmill --help                : Display program help",
         " voxmill --version             : Display version, compiler and libraries",
         "OPTIONS, anywhere after the first argument (-- ends them):",
@@ -81,7 +83,12 @@ std::string version()
     const std::string pictures =
         "Pictures: "
         + (picture::drawing_library.empty() ? "none (built without Cairo)" : std::string(picture::drawing_library));
-    return lines({"voxmill " VOXMILL_VERSION, "Compiler: " VOXMILL_COMPILER, gzip, pictures});
+#ifdef VOXMILL_HDF5
+    const std::string hdf5 = "HDF5 files: libhdf5 " VOXMILL_HDF5;
+#else
+    const std::string hdf5 = "HDF5 files: none (built without libhdf5)";
+#endif
+    return lines({"voxmill " VOXMILL_VERSION, "Compiler: " VOXMILL_COMPILER, gzip, pictures, hdf5});
 }
 
 std::string error_frame(std::string_view reason)

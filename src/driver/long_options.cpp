@@ -10,13 +10,19 @@ namespace voxmill {
 
 namespace {
 
-// The modes that write grid results, and those that read files at all.
+// The modes that write grid results, those that make profiles, those that read
+// densities, and those that read files at all.
 const std::vector<RunMode> grid_modes{RunMode::SpinSplit,        RunMode::ChargeDensity,  RunMode::SpinDensity,
                                       RunMode::ChargeDifference, RunMode::SpinDifference, RunMode::ChargeSum};
 const std::vector<RunMode> profile_modes{RunMode::PlaneDensity, RunMode::PlanePotential};
-const std::vector<RunMode> file_modes = [] {
+const std::vector<RunMode> density_modes = [] {
     std::vector<RunMode> modes = grid_modes;
-    modes.insert(modes.end(), profile_modes.begin(), profile_modes.end());
+    modes.insert(modes.end(), {RunMode::PlaneDensity, RunMode::Slice, RunMode::Stm});
+    return modes;
+}();
+const std::vector<RunMode> file_modes = [] {
+    std::vector<RunMode> modes = density_modes;
+    modes.push_back(RunMode::PlanePotential);
     return modes;
 }();
 
@@ -85,6 +91,119 @@ std::string set_plot(std::string_view, Settings& settings)
     return {};
 }
 
+// The value as N numbers separated by commas ("1,-1,0"), or nothing when it is not.
+template <typename Number, std::size_t N>
+std::optional<std::array<Number, N>> numbers(std::string_view value)
+{
+    std::array<Number, N> result{};
+    const char* at = value.data();
+    const char* end = value.data() + value.size();
+    for (std::size_t n = 0; n < N; ++n) {
+        if (n > 0 && (at == end || *at++ != ',')) return std::nullopt;
+        const auto [next, error] = std::from_chars(at, end, result[n]);
+        if (error != std::errc() || !std::isfinite(static_cast<double>(result[n]))) return std::nullopt;
+        at = next;
+    }
+    if (at != end) return std::nullopt;
+    return result;
+}
+
+std::string set_plane(std::string_view value, Settings& settings)
+{
+    settings.plane = numbers<int, 3>(value);
+    if (!settings.plane)
+        return "--plane takes three Miller indices, as --plane=1,1,0, not \"" + std::string(value) + "\"";
+    if (settings.plane == std::array<int, 3>{0, 0, 0}) return "--plane=0,0,0 is no plane";
+    return {};
+}
+
+std::string set_offset(std::string_view value, Settings& settings)
+{
+    const auto offset = numbers<double, 1>(value);
+    if (!offset) return "--offset takes a distance in angstrom, as --offset=1.5, not \"" + std::string(value) + "\"";
+    settings.offset = (*offset)[0];
+    return {};
+}
+
+std::string set_through(std::string_view value, Settings& settings)
+{
+    settings.through = numbers<int, 3>(value);
+    if (!settings.through || std::ranges::any_of(*settings.through, [](int atom) { return atom < 1; }))
+        return "--through takes three atom numbers, as --through=1,2,5, not \"" + std::string(value) + "\"";
+    return {};
+}
+
+std::string set_potential(std::string_view, Settings& settings)
+{
+    settings.potential = true;
+    return {};
+}
+
+// A positive length in angstrom, or a positive density.
+std::string set_positive(std::string_view value, std::string_view option, std::optional<double>& setting)
+{
+    const auto number = numbers<double, 1>(value);
+    if (!number || !((*number)[0] > 0))
+        return "--" + std::string(option) + " takes a positive number, not \"" + std::string(value) + "\"";
+    setting = (*number)[0];
+    return {};
+}
+
+std::string set_height(std::string_view value, Settings& settings)
+{
+    const auto height = numbers<double, 1>(value);
+    if (!height) return "--height takes a distance in angstrom, as --height=2.5, not \"" + std::string(value) + "\"";
+    settings.height = (*height)[0];
+    return {};
+}
+
+std::string set_isovalue(std::string_view value, Settings& settings)
+{
+    return set_positive(value, "isovalue", settings.isovalue);
+}
+
+std::string set_spacing(std::string_view value, Settings& settings)
+{
+    std::optional<double> spacing;
+    std::string wrong = set_positive(value, "spacing", spacing);
+    settings.spacing = spacing.value_or(0);
+    return wrong;
+}
+
+std::string set_repeat(std::string_view value, Settings& settings)
+{
+    settings.repeat = numbers<int, 2>(value);
+    if (!settings.repeat || std::ranges::any_of(*settings.repeat, [](int n) { return n < 1 || n > 100; }))
+        return "--repeat takes two numbers of cells from 1 to 100, as --repeat=3,3, not \"" + std::string(value) + "\"";
+    return {};
+}
+
+std::string set_dataset(std::string_view name, Settings& settings)
+{
+    constexpr std::string_view datasets[] = {"charge", "tau", "total", "hartree", "ionic", "xc"};
+    if (std::ranges::find(datasets, name) == std::end(datasets))
+        return "--dataset takes charge or tau for a density, total, hartree, ionic or xc for a potential, not \""
+               + std::string(name) + "\"";
+    settings.h5.dataset = name;
+    return {};
+}
+
+// A band's or a k-point's number, from 1.
+std::string set_number(std::string_view option, std::string_view value, int& number)
+{
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error != std::errc{} || end != value.data() + value.size() || number < 1)
+        return "--" + std::string(option) + " takes a whole number from 1, not \"" + std::string(value) + "\"";
+    return {};
+}
+
+std::string set_band(std::string_view value, Settings& settings) { return set_number("band", value, settings.h5.band); }
+
+std::string set_kpoint(std::string_view value, Settings& settings)
+{
+    return set_number("kpoint", value, settings.h5.kpoint);
+}
+
 // The options of the modes in `run_modes`, as the mode table lists them: "-i, -ia, -ib".
 std::string options_of(const std::vector<RunMode>& run_modes)
 {
@@ -107,6 +226,19 @@ std::span<const LongOption> long_options()
         {"quiet", "", file_modes, "Print nothing but failures (on stderr)", set_quiet},
         {"macro", "L1[,L2]", profile_modes, "Macroscopic average, windows in angstrom", set_windows},
         {"plot", "", profile_modes, "Draw the profile into CHGPLANE/POTPLANE.png", set_plot},
+        {"plane", "H,K,L", {RunMode::Slice}, "The lattice plane of the slice (default 0,0,1)", set_plane},
+        {"offset", "DIST", {RunMode::Slice}, "The plane's distance from the origin, Angstrom", set_offset},
+        {"through", "I,J,K", {RunMode::Slice}, "Or the plane through atoms I, J and K", set_through},
+        {"potential", "", {RunMode::Slice}, "The file holds a potential (eV), not a density", set_potential},
+        {"height", "DIST", {RunMode::Stm}, "Height over the top atom, Angstrom (default 2)", set_height},
+        {"isovalue", "RHO", {RunMode::Stm}, "Or constant current at density RHO (e/A^3)",
+         set_isovalue},
+        {"spacing", "DIST", {RunMode::Slice, RunMode::Stm}, "Between points, Angstrom (default: the grid's)",
+         set_spacing},
+        {"repeat", "N,M", {RunMode::Slice, RunMode::Stm}, "Cells along the edges (default 1,1, STM 15 A)", set_repeat},
+        {"dataset", "NAME", file_modes, "HDF5: tau, or the potential hartree, ionic or xc", set_dataset},
+        {"band", "N", density_modes, "HDF5 partial charges: band N alone", set_band},
+        {"kpoint", "N", density_modes, "HDF5 partial charges: k-point N alone", set_kpoint},
     };
     // clang-format on
     return options;

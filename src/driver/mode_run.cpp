@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "driver/console_texts.hpp"
+#include "driver/plane_maps.hpp"
 #include "driver/profile_run.hpp"
 #include "driver/reading.hpp"
 #include "driver/results.hpp"
@@ -32,10 +33,10 @@ struct InputGrid {
     DensityGrid grid;
 };
 
-InputGrid read_grid(const std::string& name, Keep keep)
+InputGrid read_grid(const std::string& name, const H5Choice& choice, Keep keep)
 {
     StructureHeader header;
-    FileDensities densities = read_file(name, header, keep, false, true);
+    FileDensities densities = read_file(name, choice, header, keep, false);
     return {name, std::move(header), std::move(grid_of(densities, keep))};
 }
 
@@ -69,12 +70,12 @@ void require_same_cell(const std::string& reference_name, const StructureHeader&
 // Reads `names` in order, each checked against the first and added as it is
 // read, so that one grid besides the sum is held at a time. The sum has the
 // name and the structure of the first.
-InputGrid read_partial_sum(std::span<const std::string> names)
+InputGrid read_partial_sum(std::span<const std::string> names, const H5Choice& choice)
 {
-    InputGrid sum = read_grid(names.front(), Keep::Charge);
+    InputGrid sum = read_grid(names.front(), choice, Keep::Charge);
     for (const std::string& name : names.subspan(1)) {
         StructureHeader header;
-        const FileDensities term = read_file(name, header, Keep::Charge, false, true);
+        const FileDensities term = read_file(name, choice, header, Keep::Charge, false);
         require_same_cell(sum.name, sum.header, name, header);
         add_grid(sum.grid, *term.CHG);
     }
@@ -88,15 +89,20 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
     Results results(settings);
     // The fragments of a difference, or the other files of a sum, are read
     // first, the main file last.
+    // What an HDF5 input gives: a potential for the potential profiles and
+    // for a slice of a potential.
+    H5Choice choice = settings.h5;
+    choice.potential = mode.mode == RunMode::PlanePotential || settings.potential;
     std::vector<InputGrid> fragments;
     std::optional<InputGrid> sum;
     if (mode.mode == RunMode::ChargeSum)
-        sum = read_partial_sum(files.subspan(1));
+        sum = read_partial_sum(files.subspan(1), choice);
     else
-        for (const std::string& fragment : files.subspan(1)) fragments.push_back(read_grid(fragment, mode.keep));
+        for (const std::string& fragment : files.subspan(1))
+            fragments.push_back(read_grid(fragment, choice, mode.keep));
     StructureHeader header;
     const std::string& name = files.front();
-    FileDensities main = read_file(name, header, mode.keep, true, mode.mode != RunMode::PlanePotential);
+    FileDensities main = read_file(name, choice, header, mode.keep, true);
     // Densities per zero volume would be undefined.
     if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
     for (const InputGrid& fragment : fragments) require_same_cell(name, header, fragment.name, fragment.header);
@@ -107,6 +113,8 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
     switch (mode.mode) {
     case RunMode::PlaneDensity:
     case RunMode::PlanePotential: run_profile(mode, name, header, *main.CHG, settings, results); break;
+    case RunMode::Slice: write_slice(name, header, *main.CHG, settings, results); break;
+    case RunMode::Stm: write_stm_image(name, header, *main.CHG, settings, results); break;
     case RunMode::ChargeSum: add_grid(*main.CHG, sum->grid); break;
     case RunMode::SpinSplit: split_spin(*main.CHG, *main.SPN); break;
     case RunMode::ChargeDifference:

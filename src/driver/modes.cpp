@@ -39,6 +39,8 @@ const std::vector<Mode> modes{
     // The main file and at least one more.
     {RunMode::ChargeSum, "-a", 3, true, "Add charge densities", Keep::Charge,
      {{"CHGSUM", Keep::Charge, {"Sum of charge densities"}}}},
+    {RunMode::Slice, "-slice", 2, false, "Get a slice through the cell", Keep::Charge, {}},
+    {RunMode::Stm, "-stm", 2, false, "Get an STM image", Keep::Charge, {}},
 };
 // clang-format on
 

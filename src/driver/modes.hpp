@@ -23,6 +23,8 @@ enum class RunMode {
     ChargeDifference,
     SpinDifference,
     ChargeSum,
+    Slice,
+    Stm,
 };
 
 // A grid result: its base name, which grid of the main file holds it once

@@ -5,6 +5,7 @@
 #include "formats/chgcar_header.hpp"
 #include "formats/cube.hpp"
 #include "formats/potcar.hpp"
+#include "formats/vasp_h5.hpp"
 #include "system/failure.hpp"
 #include "system/files.hpp"
 #include "text/console.hpp"
@@ -96,16 +97,40 @@ FileDensities read_chgcar(TextSource& source, StructureHeader& header, Keep keep
     }
 }
 
+// VASP 6's HDF5 output, told by its signature, whatever its name.
+FileDensities read_h5_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
+                           bool with_sums)
+{
+#ifdef VOXMILL_HDF5
+    console::line("Reading " + name + ", please wait...");
+    console::line("..." + name + " version: HDF5");
+    VaspH5Reading reading(name, choice, header);
+    try {
+        FileDensities densities = reading.read_values(keep, with_sums);
+        print_calc_type(header.NBLOCKS);
+        return densities;
+    } catch (...) {
+        print_calc_type(header.NBLOCKS);
+        throw;
+    }
+#else
+    (void)choice, (void)header, (void)keep, (void)with_sums;
+    fail_at(name, 0, "an HDF5 file, which this build of voxmill cannot read: it was built without libhdf5");
+#endif
+}
+
 }  // namespace
 
-FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums, bool density)
+FileDensities read_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
+                        bool with_sums)
 {
     require_existence(name);
+    if (file_starts_with(name, hdf5_signature)) return read_h5_file(name, choice, header, keep, with_sums);
     TextSource source(name);
     console::line("Reading " + name + ", please wait...");
     require_text(source);
     switch (input_format(source)) {
-    case InputFormat::cube: return read_cube_file(source, header, keep, with_sums, density);
+    case InputFormat::cube: return read_cube_file(source, header, keep, with_sums, !choice.potential);
     case InputFormat::chgcar: break;
     }
     return read_chgcar(source, header, keep, with_sums);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "formats/chgcar_blocks.hpp"
+#include "formats/vasp_h5.hpp"
 
 namespace voxmill {
 
@@ -14,7 +15,10 @@ namespace voxmill {
 // it finds on the way. Species of the old layout come from the POTCAR beside
 // the file, or else from the one in the current directory. A cube holds one
 // grid, the charge: its values are a density per cubic bohr, held as VASP's
-// rho*V, when `density`; else they are held as written.
-FileDensities read_file(const std::string& name, StructureHeader& header, Keep keep, bool with_sums, bool density);
+// rho*V, unless `choice` asks for a potential; they are then held as written.
+// An HDF5 file of VASP 6, told by its signature, gives the dataset of
+// `choice` as its blocks.
+FileDensities read_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
+                        bool with_sums);
 
 }  // namespace voxmill

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "formats/chgplane_writer.hpp"
+#include "formats/map_table.hpp"
+#include "picture/drawing.hpp"
 #include "system/failure.hpp"
 #include "text/console.hpp"
 #include "text/progress_line.hpp"
@@ -55,6 +57,24 @@ void Results::write_picture(std::string_view file_name, const ProfilePicture& pi
     console::line("Writing to " + std::string(file_name) + " file, please wait...");
     file.write(profile_png(picture));
     file.close();
+}
+
+void Results::write_map(std::string_view base_name, const PlaneMap& map, const MapLook& look)
+{
+    const std::string table = std::string(base_name) + ".dat";
+    OutputFile& file = add(table);
+    console::line("Writing to " + table + " file, please wait...");
+    write_map_table(file, map);
+    file.close();
+    const std::string picture = std::string(base_name) + ".png";
+    if (picture::drawing_library.empty()) {
+        console::note(picture + " is not drawn: this voxmill was built without Cairo, which draws pictures");
+        return;
+    }
+    OutputFile& png = add(picture);
+    console::line("Writing to " + picture + " file, please wait...");
+    write_map_picture(png, map, look);
+    png.close();
 }
 
 void Results::commit()

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/settings.hpp"
+#include "formats/map_picture.hpp"
 #include "formats/profile_picture.hpp"
 #include "model.hpp"
 #include "text/output_file.hpp"
@@ -32,6 +33,10 @@ public:
 
     // The picture of a profile as the PNG file `file_name`, with its progress line.
     void write_picture(std::string_view file_name, const ProfilePicture& picture);
+
+    // A plane map as base_name.dat, and as base_name.png where this build
+    // draws pictures (else a note says it does not), with their progress lines.
+    void write_map(std::string_view base_name, const PlaneMap& map, const MapLook& look);
 
     // Renames every file written to its name.
     void commit();

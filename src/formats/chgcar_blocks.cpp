@@ -1,7 +1,6 @@
 #include "formats/chgcar_blocks.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -223,13 +222,11 @@ private:
             return;
         }
         read_in_pieces(3, [&](std::size_t first, std::span<const double> m2) {
-            double* m = spin->data() + first;
-            for (std::size_t p = 0; p < m2.size(); ++p) m[p] = m[p] * m[p] + m2[p] * m2[p];
+            add_second_component(spin->values().subspan(first, m2.size()), m2);
         });
         expect_block(4);
         read_in_pieces(4, [&](std::size_t first, std::span<const double> m3) {
-            double* m = spin->data() + first;
-            for (std::size_t p = 0; p < m3.size(); ++p) m[p] = std::sqrt(m[p] + m3[p] * m3[p]);
+            add_third_component(spin->values().subspan(first, m3.size()), m3);
         });
         take_as_spin(std::move(spin));
     }

@@ -31,8 +31,9 @@ std::size_t count_species(TextSource& source);
 // atom counts, the positions and the grid dimensions.
 void read_atoms(TextSource& source, StructureHeader& header);
 
-// The species labels of a species line: its blank-separated names, a name
-// with a POTCAR hash cut to its element symbol ("Mg_pv/f474ac0d" gives "Mg").
+// The species labels of a species line: its names, between blanks, tabs or
+// commas; a name with a POTCAR hash cut to its element symbol
+// ("Mg_pv/f474ac0d" gives "Mg").
 std::vector<std::string> specchg(std::string_view species_line);
 
 }  // namespace voxmill

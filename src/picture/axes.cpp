@@ -68,21 +68,21 @@ double Axes::y_tick_width(Canvas& canvas, Range y, double size)
     return width;
 }
 
-void Axes::draw_frame(std::string_view x_label, std::string_view y_label, double size)
+void Axes::draw_frame(std::string_view x_label, std::string_view y_label, double size, bool grid)
 {
     const double tick = 0.4 * size;
-    const Pen grid{grid_grey, 1};
+    const Pen grid_pen{grid_grey, 1};
     const Pen ink{black, 1};
     for (const double value : ticks(x_, x_tick_count)) {
         const double x = std::round(at(value, 0).x) + 0.5;  // whole pixels keep thin lines sharp
-        canvas_.polyline(std::vector<Point>{{x, frame_.top}, {x, frame_.bottom}}, grid);
+        if (grid) canvas_.polyline(std::vector<Point>{{x, frame_.top}, {x, frame_.bottom}}, grid_pen);
         canvas_.polyline(std::vector<Point>{{x, frame_.bottom}, {x, frame_.bottom - tick}}, ink);
         canvas_.text({x, frame_.bottom + 0.6 * size}, tick_text(value, tick_step(x_, x_tick_count)), size,
                      Align::centre, Align::start);
     }
     for (const double value : ticks(y_, y_tick_count)) {
         const double y = std::round(at(0, value).y) + 0.5;
-        canvas_.polyline(std::vector<Point>{{frame_.left, y}, {frame_.right, y}}, grid);
+        if (grid) canvas_.polyline(std::vector<Point>{{frame_.left, y}, {frame_.right, y}}, grid_pen);
         canvas_.polyline(std::vector<Point>{{frame_.left, y}, {frame_.left + tick, y}}, ink);
         canvas_.text({frame_.left - 0.5 * size, y}, tick_text(value, tick_step(y_, y_tick_count)), size, Align::end,
                      Align::centre);

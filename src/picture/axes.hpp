@@ -41,9 +41,10 @@ public:
 
     Point at(double x, double y) const;
 
-    // The frame, light grid lines at the ticks, the tick values and the axis
-    // labels outside it, in `size`-pixel text (the labels a little larger).
-    void draw_frame(std::string_view x_label, std::string_view y_label, double size);
+    // The frame, light grid lines at the ticks (unless `grid` is false, as over
+    // a map), the tick values and the axis labels outside it, in `size`-pixel
+    // text (the labels a little larger).
+    void draw_frame(std::string_view x_label, std::string_view y_label, double size, bool grid = true);
 
     // The width the tick values of the y axis take at `size`, for the margin.
     static double y_tick_width(Canvas& canvas, Range y, double size);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace voxmill {
 
@@ -10,5 +11,9 @@ namespace voxmill {
 // loop of symbolic links or a search permission, is left to the opening,
 // which reports the system's reason.
 void require_existence(const std::string& name, std::string detail = {});
+
+// Whether `name` is a regular file whose first bytes are `bytes`. Nothing
+// else is looked into: a pipe would lose what was read of it.
+bool file_starts_with(const std::string& name, std::string_view bytes);
 
 }  // namespace voxmill

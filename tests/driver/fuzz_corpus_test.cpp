@@ -21,7 +21,10 @@ struct Silenced {
 
 TEST(FuzzCorpus, EveryInputEndsWithAnExitStatus)
 {
-    const std::pair<const char*, int (*)(fuzz::Input)> targets[] = {{"free_form", fuzz::free_form}, {"whole_run", fuzz::whole_run}, {"stream", fuzz::stream}};
+    const std::pair<const char*, int (*)(fuzz::Input)> targets[] = {{"free_form", fuzz::free_form},
+                                                                    {"whole_run", fuzz::whole_run},
+                                                                    {"stream", fuzz::stream},
+                                                                    {"vasp_h5", fuzz::vasp_h5}};
     for (const auto& [name, target] : targets) {
         std::size_t replayed = 0;
         for (const auto& entry : fs::directory_iterator(fs::path(VOXMILL_FUZZ_CORPUS) / name)) {

@@ -6,7 +6,7 @@
 
 #include <set>
 
-#include "support/scratch.hpp"
+#include "support/runs.hpp"
 
 namespace voxmill::testing {
 namespace {
@@ -19,47 +19,6 @@ std::string input(const std::string& name) { return read_file(data / "inputs" / 
 Files three(const std::string& full, const std::string& fragment1, const std::string& fragment2)
 {
     return {{"CHGCAR", full}, {"CHGCAR1", fragment1}, {"CHGCAR2", fragment2}};
-}
-
-struct Case {
-    std::vector<std::string> args;
-    Files inputs;
-    std::string out;  // standard output, the seconds of the CPU time as "#.###"
-    int status;
-    Files results = {};  // written besides the inputs
-    std::string err = {};  // standard error
-};
-
-// The results of every mode.
-const std::string result_names[] = {"CHGDEN.xsf",  "CHGDEN.vasp",  "SPNDEN.xsf", "SPNDEN.vasp", "CHGUP.xsf",
-                                    "CHGUP.vasp",  "CHGDN.xsf",    "CHGDN.vasp", "CHGDIFF.xsf", "CHGDIFF.vasp",
-                                    "SPNDIFF.xsf", "SPNDIFF.vasp", "CHGSUM.xsf", "CHGSUM.vasp", "CHGPLANE",
-                                    "POTPLANE",    "CHGDEN.cube"};
-
-// An earlier result of a name the run writes is longer than the new one, so
-// that a file not cut to its new length shows; the others must stay as they are.
-void expect_run(const Case& run)
-{
-    for (const bool over_earlier : {false, true}) {
-        SCOPED_TRACE(::testing::PrintToString(run.args) + (over_earlier ? " over earlier results" : ""));
-        ScratchDir dir;
-        Files before = run.inputs;
-        if (over_earlier)
-            for (const std::string& name : result_names)
-                before[name] = run.results.contains(name) ? run.results.at(name) + "and more\n" : "earlier\n";
-        for (const auto& [name, content] : before) dir.write(name, content);
-        RunResult result = Voxmill(run.args, dir.path()).wait();
-        if (const auto at = result.out.find(" CPU time (s): "); at != std::string::npos)
-            result.out.replace(at + 15, 8, "   #.###");
-        if (const auto at = result.err.find(dir.path().string()); at != std::string::npos)
-            result.err.replace(at, dir.path().string().size(), "<folder>");
-        EXPECT_EQ(result.out, run.out);
-        EXPECT_EQ(result.err, run.err);
-        EXPECT_EQ(result.status, run.status);
-        Files after = run.results;
-        after.merge(before);
-        expect_files(dir.path(), after);
-    }
 }
 
 std::string frame(const std::string& reason)  // the error frame with its reason
@@ -102,15 +61,11 @@ TEST(Runs, EveryModeShowsAndWritesItsExpectedFiles)
     for (const auto& [name, inputs, modes] : runs) {
         for (const std::string& mode : modes) {
             SCOPED_TRACE(name);
-            const fs::path expected = data / "expected" / name / mode;
-            Case run{{"-" + mode, "CHGCAR"}, inputs, read_file(expected / "console.txt"), 0};
+            Case run = expected_run({"-" + mode, "CHGCAR"}, inputs, data / "expected" / name / mode);
             // A difference or a sum takes the other files of its row.
             if (mode[0] == 'd' || mode == "a")
                 for (int n = 1; inputs.contains("CHGCAR" + std::to_string(n)); ++n)
                     run.args.push_back("CHGCAR" + std::to_string(n));
-            for (const auto& entry : fs::directory_iterator(expected))
-                if (entry.path().filename() != "console.txt")
-                    run.results[entry.path().filename()] = read_file(entry.path());
             expect_run(run);
             // Each .vasp result is a charge density file in the new layout that reads back as itself.
             for (const auto& [file, content] : run.results) {
@@ -236,7 +191,21 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
         {{"-i", "--format=xsf", "CHGCAR"}, inputs, unsupported, 2, {},
          said("--format does not apply to -i, only to -x, -c, -s, -dc, -ds, -a")},
         {{"-h", "--quiet"}, {}, unsupported, 2, {},
-         said("--quiet does not apply to -h, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc, -x, -c, -s, -dc, -ds, -a")},
+         said("--quiet does not apply to -h, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc, -x, -c, -s, -dc, -ds, -a, "
+              "-slice, -stm")},
+        {{"-slice", "CHGCAR", "--plane=1,1"}, inputs, unsupported, 2, {},
+         said("--plane takes three Miller indices, as --plane=1,1,0, not \"1,1\"")},
+        {{"-slice", "CHGCAR", "--plane=0,0,0"}, inputs, unsupported, 2, {}, said("--plane=0,0,0 is no plane")},
+        {{"-stm", "CHGCAR", "--plane=1,1,1"}, inputs, unsupported, 2, {},
+         said("--plane does not apply to -stm, only to -slice")},
+        {{"-slice", "CHGCAR", "--through=1,0,2"}, inputs, unsupported, 2, {},
+         said("--through takes three atom numbers, as --through=1,2,5, not \"1,0,2\"")},
+        {{"-stm", "CHGCAR", "--isovalue=-1e-3"}, inputs, unsupported, 2, {},
+         said("--isovalue takes a positive number, not \"-1e-3\"")},
+        {{"-stm", "CHGCAR", "--height=2A"}, inputs, unsupported, 2, {},
+         said("--height takes a distance in angstrom, as --height=2.5, not \"2A\"")},
+        {{"-slice", "CHGCAR", "--repeat=2,0"}, inputs, unsupported, 2, {},
+         said("--repeat takes two numbers of cells from 1 to 100, as --repeat=3,3, not \"2,0\"")},
         {{"-c", "CHGCAR", "--format=xsf,pdf"}, inputs, unsupported, 2, {},
          said("--format takes a comma-separated list of xsf,vasp,cube, not \"xsf,pdf\"")},
         {{"-c", "CHGCAR", "--format"}, inputs, unsupported, 2, {}, said("--format needs a value: --format=LIST")},
@@ -261,6 +230,7 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
     const RunResult version = Voxmill({"--version"}, dir.path()).wait();
     EXPECT_TRUE(version.out.starts_with(" voxmill " VOXMILL_VERSION "\n Compiler: ")) << version.out;
     EXPECT_NE(version.out.find("\n gzip decoder: "), std::string::npos) << version.out;
+    EXPECT_NE(version.out.find("\n HDF5 files: "), std::string::npos) << version.out;
 }
 
 // The nonspin example to a cube, and that cube read for a density (written again as the same cube), for a potential

@@ -19,7 +19,13 @@ GROUP cube: ASE (read_cube_data) and pymatgen (Cube) read voxmill's cubes,
 whose values times the cell volume in cubic bohr are the CHGCAR's grid to the
 cube's five digits, with its atoms and cell; a cube read back by voxmill
 gives the CHGCAR's grid to those digits; a cube written by ASE, read by
-voxmill, comes out as the same cube.
+voxmill, comes out as the same cube. GROUP
+interpolation: the tricubic interpolation of slices and STM images (the
+program INTERPOLATE, the extra argument) is the Catmull-Rom cubic, that is the
+cubic Hermite interpolation with central differences, of scipy along each axis
+in turn on a random grid, and agrees with scipy's cubic spline interpolation
+(map_coordinates, periodic) on a bundled example; GROUP maps: the pictures of
+-slice and -stm decode (PIL) to a map of their table's shape, not blank.
 A check that needs the README's workaround for a difference in layout made by
 design ("Working with ASE and pymatgen") says so in its name. Exits 77
 (skipped) when the libraries are missing.
@@ -40,6 +46,9 @@ try:
     from ase.io.xsf import read_xsf
     from pymatgen.io.cube import Cube
     from pymatgen.io.vasp.outputs import Chgcar, Locpot
+    from PIL import Image
+    from scipy.interpolate import CubicHermiteSpline
+    from scipy.ndimage import map_coordinates
 except ImportError as missing:
     print(f"skipped: {missing.name} is not installed (Debian packages python3-ase and python3-pymatgen)")
     sys.exit(77)
@@ -47,6 +56,7 @@ except ImportError as missing:
 warnings.simplefilter("ignore")  # pymatgen warns about POTCAR-less structures
 
 VOXMILL, EXAMPLES, SCRATCH, GROUP = sys.argv[1], Path(sys.argv[2]), Path(sys.argv[3]) / sys.argv[4], sys.argv[4]
+INTERPOLATE = sys.argv[5] if len(sys.argv) > 5 else None
 
 # voxmill's angstrom to bohr factor, 1.889726 as a single-precision number.
 BOHR_PER_ANGSTROM = float(np.float32(1.889726))
@@ -359,8 +369,87 @@ def check_cubes():
           and np.allclose(written.positions, atoms.positions, atol=1e-6), output)
 
 
+def interpolated(path, positions):
+    """voxmill's tricubic values of the file at fractional positions."""
+    text = "".join(f"{x!r} {y!r} {z!r}\n" for x, y, z in positions)
+    result = subprocess.run([INTERPOLATE, str(path)], input=text, capture_output=True, text=True, check=True)
+    return np.array([float(v) for v in result.stdout.split()])
+
+
+def catmull_rom(grid, positions):
+    """Along each axis in turn, scipy's cubic Hermite interpolation with central-difference slopes, periodic."""
+    values = []
+    for position in positions:
+        reduced = grid
+        for axis in range(3):
+            n = reduced.shape[0]
+            wrapped = np.concatenate([reduced[-1:], reduced, reduced[:2]])  # points -1 to n + 1
+            slopes = (wrapped[2:] - wrapped[:-2]) / 2
+            reduced = CubicHermiteSpline(np.arange(n + 1), wrapped[1:-1], slopes)(position[axis] * n % n)
+        values.append(float(reduced))
+    return np.array(values)
+
+
+def check_interpolation():
+    cwd = fresh_dir("interpolation")
+    rng = np.random.default_rng(11)
+    # A random grid in an oblique cell, written as VASP writes a CHGCAR (x fastest).
+    grid = rng.uniform(-1, 2, (9, 10, 11))
+    lines = ["random grid", "1.0", "4.0 0.0 0.0", "-1.2 3.9 0.0", "0.7 0.4 5.1", "Si", "1", "Direct", "0 0 0", "",
+             "    9   10   11"]
+    values = grid.transpose().ravel()
+    lines += [" ".join(f"{v:.17E}" for v in values[n:n + 5]) for n in range(0, values.size, 5)]
+    (cwd / "CHGCAR").write_text("\n".join(lines) + "\n")
+    positions = rng.uniform(-1.5, 2.5, (200, 3))
+    mine = interpolated(cwd / "CHGCAR", positions)
+    theirs = catmull_rom(grid, positions)
+    check("tricubic on a random grid is scipy's Catmull-Rom (Hermite with central differences)",
+          np.allclose(mine, theirs, rtol=0, atol=1e-13), f"max difference {np.max(np.abs(mine - theirs))}")
+    points = rng.integers(0, 9, (50, 3)) / grid.shape
+    at_points = map_coordinates(grid, (points * grid.shape).T, order=3, mode="grid-wrap")
+    check("tricubic at grid points of a random grid is map_coordinates' (the grid values)",
+          np.allclose(interpolated(cwd / "CHGCAR", points), at_points, rtol=0, atol=1e-12))
+    # A smooth density: two interpolations of third order agree within their error.
+    example = EXAMPLES / "surface" / "PARCHG"
+    density = Chgcar.from_file(str(example)).data["total"]
+    positions = rng.uniform(0, 1, (300, 3))
+    mine = interpolated(example, positions)
+    theirs = map_coordinates(density, (positions * density.shape).T, order=3, mode="grid-wrap")
+    worst = np.max(np.abs(mine - theirs)) / np.max(np.abs(density))
+    print(f"       surface/PARCHG: largest difference from map_coordinates {worst:.2e} of the largest value")
+    check("tricubic on surface/PARCHG agrees with map_coordinates(order=3, mode='grid-wrap')", worst < 2e-2,
+          f"{worst}")
+
+
+def check_maps():
+    cwd = fresh_dir("maps")
+    for example in ("surface", "molecule"):
+        for source in (EXAMPLES / example).iterdir():
+            shutil.copy(source, cwd / source.name)
+    for args, name in [(["-stm", "PARCHG"], "STM"), (["-stm", "PARCHG", "--isovalue=1e-3", "--repeat=2,3"], "STM"),
+                       (["-slice", "PARCHG", "--plane=1,1,0", "--offset=0.6"], "SLICE"),
+                       (["-slice", "CHGCAR", "--through=1,2,3", "--spacing=0.1"], "SLICE")]:
+        status, output = run_voxmill(args, cwd)
+        table = np.loadtxt(cwd / f"{name}.dat", ndmin=2)
+        columns = int(np.argmax(table[1:, 0] < table[:-1, 0])) + 1  # x starts again on the next row
+        rows = len(table) // columns
+        spacing = table[1, 0] - table[0, 0]
+        # The map's longer side is drawn 600 pixels long, a colour bar and axes beside it.
+        width, height = np.array([columns, rows]) * 600 / max(columns, rows)
+        picture = Image.open(cwd / f"{name}.png")
+        picture.load()
+        pixels = np.asarray(picture.convert("RGB"), dtype=float)
+        inner = pixels[pixels.shape[0] // 3: pixels.shape[0] * 2 // 3, pixels.shape[1] // 4: pixels.shape[1] // 2]
+        check(f"voxmill {' '.join(args)}: {name}.png of a {columns} x {rows} map {spacing:.4f} A apart decodes, "
+              f"{picture.size[0]} x {picture.size[1]} pixels, not blank",
+              status == 0 and picture.format == "PNG" and width + 100 < picture.size[0] < width + 260
+              and height < picture.size[1] < max(height, 200) + 140 and inner.std() > 5 and len(table) == rows * columns,
+              output)
+
+
 {"vasp": check_vasp_results, "xsf": check_xsf_results, "chgcars": check_library_chgcars,
- "reductions": check_reductions, "structures": check_structures, "profiles": check_profiles, "cube": check_cubes}[GROUP]()
+ "reductions": check_reductions, "structures": check_structures, "profiles": check_profiles, "cube": check_cubes,
+ "interpolation": check_interpolation, "maps": check_maps}[GROUP]()
 if failures:
     print(f"{len(failures)} check(s) failed")
     sys.exit(1)
