@@ -225,8 +225,8 @@ CubeGrid read_cube(TextSource& source, StructureHeader& header, bool density)
         int count = 0;
         orbitals.integer(count, "the number of orbitals");
         if (count < 1) fail_at(name, source.line(), "expected the number of orbitals, found " + std::to_string(count));
-        cube.orbitals.resize(static_cast<std::size_t>(count));
-        for (int& orbital : cube.orbitals) orbitals.integer(orbital, "the orbital numbers");
+        // Held as read, so that a count the file does not hold costs no memory.
+        for (int n = 0; n < count; ++n) orbitals.integer(cube.orbitals.emplace_back(), "the orbital numbers");
         values_per_point = count;
     }
     const double volume = std::fabs(triple_product(lattice_bohr));
