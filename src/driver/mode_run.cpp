@@ -57,12 +57,17 @@ void require_same_cell(const std::string& reference_name, const StructureHeader&
     if (const auto mismatch = lattice_mismatch(reference, header)) {
         const auto [vector, axis, difference] = *mismatch;
         const double value = reference.SCALE * reference.A[vector][axis];
-        char text[200];
-        std::snprintf(text, sizeof text,
-                      "lattices differ: component %c of lattice vector %d is %.6f angstrom in %s and %.6f in %s, "
-                      "%.2g apart (at most %g allowed)",
-                      "xyz"[axis], vector + 1, value, reference_name.c_str(), value + difference, name.c_str(),
-                      std::fabs(difference), lattice_tolerance + reference.lattice_rounding + header.lattice_rounding);
+        const auto number = [](const char* format, double value) {
+            char text[400];  // room for any double in %f
+            std::snprintf(text, sizeof text, format, value);
+            return std::string(text);
+        };
+        const std::string text =
+            "lattices differ: component " + std::string(1, "xyz"[axis]) + " of lattice vector "
+            + std::to_string(vector + 1) + " is " + number("%.6f", value) + " angstrom in " + reference_name + " and "
+            + number("%.6f", value + difference) + " in " + name + ", " + number("%.2g", std::fabs(difference))
+            + " apart (at most "
+            + number("%g", lattice_tolerance + reference.lattice_rounding + header.lattice_rounding) + " allowed)";
         throw Failure(std::string(texts::lattices_differ), Shown::in_frame, text);
     }
 }

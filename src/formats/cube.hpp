@@ -15,8 +15,9 @@
 namespace voxmill {
 
 // Angstrom per bohr, CODATA 2018, as pymatgen and ASE convert cube lengths
-// (ASE's CODATA 2014 value differs by 3e-10), so that a cube passes through
-// either and back with its lengths unchanged in all six decimals.
+// (ASE's CODATA 2014 value differs by 4e-10 of its size), so that a cube
+// passes through either and back with its lengths unchanged in all six
+// decimals.
 inline constexpr double angstrom_per_bohr = 0.529177210903;
 
 // Writes `grid`, which holds `quantity`, with the structure of `header` to

@@ -90,10 +90,12 @@ void read_values(TextSource& source, DensityGrid& grid, std::size_t per_point, d
     if (total / per_point != grid.size())
         fail_at(source.path(), source.line(), "the grid holds more values than a 64-bit count can hold");
     const std::size_t planes = std::clamp<std::size_t>(gathered_values / plane, 1, gathered_planes);
-    std::vector<double> gathered(planes * plane);
+    // A grid of its own takes memory only as the values come, as the grid they go to.
+    DensityGrid gathered({static_cast<int>(planes), NGY, NGZ});
     const char* p = nullptr;
     const char* end = nullptr;
     std::size_t read = 0;
+    std::size_t skipped = 0;  // of the values of the point being read, all but its first
     // The next field of the values, or an empty one at the end of the file.
     const auto next = [&]() -> std::string_view {
         for (;;) {
@@ -122,7 +124,11 @@ void read_values(TextSource& source, DensityGrid& grid, std::size_t per_point, d
                 fail_at(source.path(), source.line(),
                         "expected a real number (value " + std::to_string(read + 1) + " of " + std::to_string(total)
                             + "), found \"" + std::string(field.substr(0, 80)) + "\"");
-            if (read % per_point == 0) *out++ = value;
+            if (skipped == 0) {
+                *out++ = value;
+                skipped = per_point;
+            }
+            --skipped;
         }
         for (std::size_t z = 0; z < static_cast<std::size_t>(NGZ); ++z)
             for (std::size_t y = 0; y < static_cast<std::size_t>(NGY); ++y) {
@@ -219,8 +225,8 @@ CubeGrid read_cube(TextSource& source, StructureHeader& header, bool density)
         int count = 0;
         orbitals.integer(count, "the number of orbitals");
         if (count < 1) fail_at(name, source.line(), "expected the number of orbitals, found " + std::to_string(count));
-        cube.orbitals.resize(static_cast<std::size_t>(count));
-        for (int& orbital : cube.orbitals) orbitals.integer(orbital, "the orbital numbers");
+        // Held as read, so that a count the file does not hold costs no memory.
+        for (int n = 0; n < count; ++n) orbitals.integer(cube.orbitals.emplace_back(), "the orbital numbers");
         values_per_point = count;
     }
     const double volume = std::fabs(triple_product(lattice_bohr));

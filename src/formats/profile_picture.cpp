@@ -35,11 +35,14 @@ std::string windows_text(std::span<const double> windows)
 
 std::string profile_png(const ProfilePicture& picture)
 {
-    std::vector<double> heights, means;
+    // Distances along the normal: a left-handed cell reports negative heights.
+    const double first = picture.profile.front().height, sign = first < 0 ? -1 : 1;
+    std::vector<double> heights, means, atomic_planes;
     for (const PlaneMean& plane : picture.profile) {
-        heights.push_back(plane.height - picture.profile.front().height);
+        heights.push_back(sign * (plane.height - first));
         means.push_back(plane.mean);
     }
+    for (const double height : picture.atomic_planes) atomic_planes.push_back(sign * height);
     picture::LineChart chart;
     chart.title = picture.title;
     chart.x_label = "height above the first plane (Å)";
@@ -54,7 +57,7 @@ std::string profile_png(const ProfilePicture& picture)
         chart.levels.push_back({*picture.vacuum_level, Pen{vacuum_red, 1.5, Dash::dashed},
                                 "vacuum level " + std::string(without_blanks(level)) + " eV"});
     }
-    chart.marks = {picture.atomic_planes, Pen{{0.6, 0.6, 0.6}, 1, Dash::dashed}, "atomic planes"};
+    chart.marks = {atomic_planes, Pen{{0.6, 0.6, 0.6}, 1, Dash::dashed}, "atomic planes"};
     return picture::line_chart_png(chart);
 }
 

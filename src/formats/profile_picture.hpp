@@ -22,7 +22,8 @@ struct ProfilePicture {
     std::vector<double> atomic_planes;    // heights above the first plane, in Å
 };
 
-// The bytes of the PNG file, heights measured from the first plane.
+// The bytes of the PNG file, heights measured from the first plane; the
+// profile has at least one plane.
 std::string profile_png(const ProfilePicture& picture);
 
 }  // namespace voxmill

@@ -29,8 +29,10 @@ std::vector<double> ticks(Range range, int count)
     if (!(range.high > range.low) || !std::isfinite(range.high - range.low)) return values;
     const double step = tick_step(range, count);
     const double slack = 1e-9 * step;  // a tick on an end of the range counts as inside
-    for (double n = std::ceil((range.low - slack) / step); n * step <= range.high + slack; ++n)
-        values.push_back(n * step);
+    const double first = std::ceil((range.low - slack) / step), last = std::floor((range.high + slack) / step);
+    // A range too narrow for its numbers to tell ticks apart gets none.
+    if (!(last - first < 100) || first + 1 == first) return values;
+    for (double n = first; n <= last; ++n) values.push_back(n * step);
     return values;
 }
 
@@ -47,7 +49,13 @@ std::string tick_text(double value, double step)
 
 Range widened(Range range, double fraction)
 {
-    const double margin = range.high > range.low ? fraction * (range.high - range.low) : 1;
+    // A range too narrow for its numbers, as of a flat profile, is opened by a tenth of its value.
+    const double size = std::max(std::abs(range.low), std::abs(range.high));
+    if (!(range.high - range.low > 1e-9 * size)) {
+        const double margin = size > 0 ? 0.1 * size : 1;
+        return {range.low - margin, range.high + margin};
+    }
+    const double margin = fraction * (range.high - range.low);
     return {range.low - margin, range.high + margin};
 }
 

@@ -23,8 +23,8 @@ std::vector<double> ticks(Range range, int count);
 // The text of a tick value with the decimals its step needs: 0.5, 10, −2.
 std::string tick_text(double value, double step);
 
-// `range` widened by `fraction` of its width at both ends, or by one unit at
-// both ends if it is a single value.
+// `range` widened by `fraction` of its width at both ends; a single value, or
+// a range too narrow for its digits, by a tenth of its size (one unit at 0).
 Range widened(Range range, double fraction);
 
 struct LegendEntry {

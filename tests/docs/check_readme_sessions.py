@@ -52,8 +52,8 @@ for number, (line, steps) in enumerate(sessions(readme.read_text())):
     cwd = scratch / f"session-{number}"
     shutil.rmtree(cwd, ignore_errors=True)
     # Only the inputs: a checkout may hold results of earlier runs, as the README's first command leaves.
-    shutil.copytree(examples, cwd / "examples", ignore=shutil.ignore_patterns("*.xsf", "*.vasp", "CHGPLANE", "POTPLANE",
-                                                                          "SLICE.*", "STM.*"))
+    shutil.copytree(examples, cwd / "examples", ignore=shutil.ignore_patterns("*.xsf", "*.vasp", "*.cube", "CHGPLANE",
+                                                                          "POTPLANE", "SLICE.*", "STM.*"))
     outputs = run(steps, cwd)
     if len(outputs) != len(steps):
         failures += 1

@@ -17,6 +17,8 @@ TEST(Ticks, RoundStepsInsideTheRange)
         {{-5.2, 4.6}, 6, {-4, -2, 0, 2, 4}},
         {{-0.013, 0.227}, 6, {0, 0.05, 0.1, 0.15, 0.2}},
         {{1, 1}, 6, {}},
+        {{1e5, 1e5 + 1e-12}, 6, {}},  // too narrow for its digits
+        {widened({4, 4}, 0.06), 6, {3.6, 3.8, 4, 4.2, 4.4}},
     };
     for (const auto& [range, count, expected] : cases) {
         const std::vector<double> values = ticks(range, count);
