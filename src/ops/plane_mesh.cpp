@@ -95,7 +95,7 @@ std::vector<AtomMark> atoms_on_plane(const StructureHeader& header, const Cell& 
                     for (int k = from[2]; k <= to[2]; ++k) {
                         const Vector3 r = to_cartesian(cell, {f[0] + i, f[1] + j, f[2] + k}) - frame.origin;
                         const PlanePoint at{dot(r, frame.x_axis), dot(r, frame.y_axis)};
-                        const double slack = 1e-9 * map.spacing;
+                        const double slack = map.spacing / 2;  // the picture draws half a step beyond the points
                         if (std::abs(dot(r, frame.normal)) <= tolerance && at.x >= map.first.x - slack
                             && at.x <= last_x + slack && at.y >= map.first.y - slack && at.y <= last_y + slack)
                             marks.push_back({species < header.SPECS.size() ? header.SPECS[species] : "", at});
