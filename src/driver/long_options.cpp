@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 #include "picture/drawing.hpp"
 
@@ -117,9 +118,11 @@ constexpr std::string_view two_images = "--height and --isovalue ask for differe
 std::string set_plane(std::string_view value, Settings& settings)
 {
     if (settings.through) return std::string(two_planes);
+    // The cell of a plane is searched among lattice vectors with components up to the largest index.
     settings.plane = numbers<int, 3>(value);
-    if (!settings.plane)
-        return "--plane takes three Miller indices, as --plane=1,1,0, not \"" + std::string(value) + "\"";
+    if (!settings.plane || std::ranges::any_of(*settings.plane, [](int index) { return std::abs(index) > 24; }))
+        return "--plane takes three Miller indices from -24 to 24, as --plane=1,1,0, not \"" + std::string(value)
+               + "\"";
     if (settings.plane == std::array<int, 3>{0, 0, 0}) return "--plane=0,0,0 is no plane";
     return {};
 }

@@ -194,7 +194,7 @@ TEST(Runs, LongOptionsChooseWhatIsWrittenAndWhere)
          said("--quiet does not apply to -h, only to -i, -ia, -ib, -ic, -p, -pa, -pb, -pc, -x, -c, -s, -dc, -ds, -a, "
               "-slice, -stm")},
         {{"-slice", "CHGCAR", "--plane=1,1"}, inputs, unsupported, 2, {},
-         said("--plane takes three Miller indices, as --plane=1,1,0, not \"1,1\"")},
+         said("--plane takes three Miller indices from -24 to 24, as --plane=1,1,0, not \"1,1\"")},
         {{"-slice", "CHGCAR", "--plane=0,0,0"}, inputs, unsupported, 2, {}, said("--plane=0,0,0 is no plane")},
         {{"-stm", "CHGCAR", "--plane=1,1,1"}, inputs, unsupported, 2, {},
          said("--plane does not apply to -stm, only to -slice")},
