@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 #include "picture/drawing.hpp"
 
@@ -108,25 +109,27 @@ std::optional<std::array<Number, N>> numbers(std::string_view value)
     return result;
 }
 
+// The plane of a slice is a lattice plane or the plane through three atoms;
+// a constant-height or a constant-current STM image. Whichever option comes
+// second finds the first set.
+constexpr std::string_view two_planes = "--through chooses the plane by atoms; it takes neither --plane nor --offset";
+constexpr std::string_view two_images = "--height and --isovalue ask for different images; give one of them";
+
 std::string set_plane(std::string_view value, Settings& settings)
 {
+    if (settings.through) return std::string(two_planes);
+    // The cell of a plane is searched among lattice vectors with components up to the largest index.
     settings.plane = numbers<int, 3>(value);
-    if (!settings.plane)
-        return "--plane takes three Miller indices, as --plane=1,1,0, not \"" + std::string(value) + "\"";
+    if (!settings.plane || std::ranges::any_of(*settings.plane, [](int index) { return std::abs(index) > 24; }))
+        return "--plane takes three Miller indices from -24 to 24, as --plane=1,1,0, not \"" + std::string(value)
+               + "\"";
     if (settings.plane == std::array<int, 3>{0, 0, 0}) return "--plane=0,0,0 is no plane";
-    return {};
-}
-
-std::string set_offset(std::string_view value, Settings& settings)
-{
-    const auto offset = numbers<double, 1>(value);
-    if (!offset) return "--offset takes a distance in angstrom, as --offset=1.5, not \"" + std::string(value) + "\"";
-    settings.offset = (*offset)[0];
     return {};
 }
 
 std::string set_through(std::string_view value, Settings& settings)
 {
+    if (settings.plane || settings.offset) return std::string(two_planes);
     settings.through = numbers<int, 3>(value);
     if (!settings.through || std::ranges::any_of(*settings.through, [](int atom) { return atom < 1; }))
         return "--through takes three atom numbers, as --through=1,2,5, not \"" + std::string(value) + "\"";
@@ -139,35 +142,38 @@ std::string set_potential(std::string_view, Settings& settings)
     return {};
 }
 
-// A positive length in angstrom, or a positive density.
-std::string set_positive(std::string_view value, std::string_view option, std::optional<double>& setting)
+// One real number, and a positive one where `positive`: a length in angstrom or a density.
+std::string set_real(std::string_view value, std::string_view option, bool positive, std::optional<double>& setting)
 {
     const auto number = numbers<double, 1>(value);
-    if (!number || !((*number)[0] > 0))
-        return "--" + std::string(option) + " takes a positive number, not \"" + std::string(value) + "\"";
+    if (!number || (positive && !((*number)[0] > 0)))
+        return "--" + std::string(option) + " takes " + (positive ? "a positive number" : "a number") + ", not \""
+               + std::string(value) + "\"";
     setting = (*number)[0];
     return {};
 }
 
+std::string set_offset(std::string_view value, Settings& settings)
+{
+    if (settings.through) return std::string(two_planes);
+    return set_real(value, "offset", false, settings.offset);
+}
+
 std::string set_height(std::string_view value, Settings& settings)
 {
-    const auto height = numbers<double, 1>(value);
-    if (!height) return "--height takes a distance in angstrom, as --height=2.5, not \"" + std::string(value) + "\"";
-    settings.height = (*height)[0];
-    return {};
+    if (settings.isovalue) return std::string(two_images);
+    return set_real(value, "height", false, settings.height);
 }
 
 std::string set_isovalue(std::string_view value, Settings& settings)
 {
-    return set_positive(value, "isovalue", settings.isovalue);
+    if (settings.height) return std::string(two_images);
+    return set_real(value, "isovalue", true, settings.isovalue);
 }
 
 std::string set_spacing(std::string_view value, Settings& settings)
 {
-    std::optional<double> spacing;
-    std::string wrong = set_positive(value, "spacing", spacing);
-    settings.spacing = spacing.value_or(0);
-    return wrong;
+    return set_real(value, "spacing", true, settings.spacing);
 }
 
 std::string set_repeat(std::string_view value, Settings& settings)

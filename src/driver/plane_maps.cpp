@@ -7,7 +7,6 @@
 
 #include "ops/slice.hpp"
 #include "ops/stm.hpp"
-#include "system/failure.hpp"
 #include "text/console.hpp"
 
 namespace voxmill {
@@ -54,8 +53,6 @@ picture::ColourScale colours_for(const PlaneMap& map)
 void write_slice(const std::string& name, const StructureHeader& header, const DensityGrid& grid,
                  const Settings& settings, Results& results)
 {
-    if (settings.through && (settings.plane || settings.offset))
-        refuse("--through chooses the plane by atoms; it takes neither --plane nor --offset");
     const Cell cell = cartesian_cell(header);
     std::string plane;
     PlaneFrame frame;
@@ -70,20 +67,18 @@ void write_slice(const std::string& name, const StructureHeader& header, const D
         plane = formatted("Plane (%d %d %d) at %.3f Angstrom from the origin", h, k, l, offset);
     }
     console::line(plane);
-    const MeshSettings mesh{settings.repeat.value_or(std::array<int, 2>{1, 1}), settings.spacing};
+    const MeshSettings mesh{settings.repeat.value_or(std::array<int, 2>{1, 1}), settings.spacing.value_or(0)};
     const PlaneMap map = slice(header, grid, frame, mesh, settings.potential ? 1.0 : cell_volume(header));
     tell_mesh(map);
     console::line("Atoms on the plane: " + std::to_string(map.atoms.size()));
     results.write_map("SLICE", map,
-                      {file_name(name) + ": " + in_picture(plane), settings.potential ? "potential (eV)" : "density (e/Å³)",
-                       colours_for(map), false});
+                      {file_name(name) + ": " + in_picture(plane),
+                       settings.potential ? "potential (eV)" : "density (e/Å³)", colours_for(map), false});
 }
 
 void write_stm_image(const std::string& name, const StructureHeader& header, const DensityGrid& grid,
                      const Settings& settings, Results& results)
 {
-    if (settings.height && settings.isovalue)
-        refuse("--height asks for a constant-height image and --isovalue for a constant-current one; give one");
     const SlabTop top = slab_top(header);
     console::line(formatted("Top atom: %d, at %.3f Angstrom along the normal, %.3f Angstrom of vacuum above", top.atom,
                             top.c * top.layer_height, top.gap * top.layer_height));
@@ -92,7 +87,8 @@ void write_stm_image(const std::string& name, const StructureHeader& header, con
     const auto cells = [&](std::size_t i) {
         return std::max(1, static_cast<int>(std::ceil(image_width / length(cell.a[i]))));
     };
-    const MeshSettings mesh{settings.repeat.value_or(std::array<int, 2>{cells(0), cells(1)}), settings.spacing};
+    const MeshSettings mesh{settings.repeat.value_or(std::array<int, 2>{cells(0), cells(1)}),
+                            settings.spacing.value_or(0)};
     PlaneMap map;
     std::string title;
     if (settings.isovalue) {

@@ -29,11 +29,11 @@ struct Settings {
     std::optional<double> height;    // angstrom
     std::optional<double> isovalue;  // e/A^3
     // The cells along the two edges of the plane, and the spacing of the points
-    // (0: the default), of a slice or an STM image.
+    // in angstrom, of a slice or an STM image.
     std::optional<std::array<int, 2>> repeat;
-    double spacing = 0;  // angstrom
+    std::optional<double> spacing;
 
-    H5Choice h5;                  // what of a VASP HDF5 file is read: --dataset, --band, --kpoint
+    H5Choice h5;  // what of a VASP HDF5 file is read: --dataset, --band, --kpoint
 };
 
 }  // namespace voxmill

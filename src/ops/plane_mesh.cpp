@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "system/failure.hpp"
@@ -11,16 +12,16 @@ namespace voxmill {
 namespace {
 
 constexpr int smooth_points = 400;             // along the longer side, at the default spacing
-constexpr double most_points = 4096.0 * 4096;  // of a mesh
-
-std::string angstrom(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return std::string(text) + " Angstrom";
-}
+constexpr double most_points = 2048.0 * 2048;  // of a mesh
 
 }  // namespace
+
+std::string angstrom_text(double length)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", length);
+    return std::string(text) + " Angstrom";
+}
 
 PlaneFrame plane_frame(const Vector3& origin, const Vector3& normal, const Vector3& x_direction,
                        const std::array<Vector3, 2>& edges)
@@ -47,8 +48,8 @@ PlaneMap lay_out_mesh(const PlaneFrame& frame, const MeshSettings& settings, dou
     const double height = top.y - bottom.y;
 
     if (settings.spacing > grid_step * (1 + 1e-9))
-        refuse("a spacing of " + angstrom(settings.spacing) + " is coarser than the grid's step of "
-               + angstrom(grid_step));
+        refuse("a spacing of " + angstrom_text(settings.spacing) + " is coarser than the grid's step of "
+               + angstrom_text(grid_step));
     map.spacing =
         settings.spacing > 0 ? settings.spacing : std::min(grid_step, std::max(width, height) / (smooth_points - 1));
     // Points at whole steps from the lower left corner, the last within the rectangle.
@@ -94,7 +95,7 @@ std::vector<AtomMark> atoms_on_plane(const StructureHeader& header, const Cell& 
                     for (int k = from[2]; k <= to[2]; ++k) {
                         const Vector3 r = to_cartesian(cell, {f[0] + i, f[1] + j, f[2] + k}) - frame.origin;
                         const PlanePoint at{dot(r, frame.x_axis), dot(r, frame.y_axis)};
-                        const double slack = 1e-9 * map.spacing;
+                        const double slack = map.spacing / 2;  // the picture draws half a step beyond the points
                         if (std::abs(dot(r, frame.normal)) <= tolerance && at.x >= map.first.x - slack
                             && at.x <= last_x + slack && at.y >= map.first.y - slack && at.y <= last_y + slack)
                             marks.push_back({species < header.SPECS.size() ? header.SPECS[species] : "", at});

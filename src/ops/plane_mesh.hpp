@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "ops/cell_geometry.hpp"
@@ -36,6 +37,9 @@ struct MeshSettings {
 // grid_step, or finer where that leaves fewer than 400 points along the
 // longer side, so that contours and pictures come out smooth.
 PlaneMap lay_out_mesh(const PlaneFrame& frame, const MeshSettings& settings, double grid_step);
+
+// A length as messages give it: "0.125 Angstrom".
+std::string angstrom_text(double length);
 
 // The Cartesian position of a point of the mesh.
 inline Vector3 mesh_point(const PlaneFrame& frame, const PlaneMap& map, int column, int row)

@@ -21,13 +21,6 @@ constexpr int samples_per_step = 8;
 // 1.25 along each axis: never more than 1.25^3 times the largest of them.
 constexpr double overshoot = 1.25 * 1.25 * 1.25;
 
-std::string angstrom(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return std::string(text) + " Angstrom";
-}
-
 // The mesh over the surface, at the grid's finer step within it by default.
 PlaneMap surface_mesh(const Cell& cell, const DensityGrid& grid, const MeshSettings& settings)
 {
@@ -82,8 +75,8 @@ PlaneMap constant_height_image(const StructureHeader& header, const DensityGrid&
     const SlabTop top = slab_top(header);
     const double vacuum = top.gap * top.layer_height;
     if (height >= vacuum)
-        refuse("a height of " + angstrom(height) + " above the top atom lies beyond the vacuum, which is "
-               + angstrom(vacuum) + " wide");
+        refuse("a height of " + angstrom_text(height) + " above the top atom lies beyond the vacuum, which is "
+               + angstrom_text(vacuum) + " wide");
     const Cell cell = cartesian_cell(header);
     PlaneMap map = surface_mesh(cell, grid, settings);
     const double c = top.c + height / top.layer_height;

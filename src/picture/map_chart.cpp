@@ -166,13 +166,16 @@ std::string map_chart_png(const MapChart& chart)
         widest =
             std::max(widest, measure.text_width(tick_text(tick, bar_ticks.size() > 1 ? bar_ticks[1] - bar_ticks[0] : 1),
                                                 text_size));
-    const double width = bar.right + 7 + widest + 3 * text_size;
+    // Wide enough for the title too, which is centred over the frame where it fits.
+    const double title_size = 1.15 * text_size;
+    const double half_title = measure.text_width(chart.title, title_size) / 2 + text_size;
+    const double width = std::max(bar.right + 7 + widest + 3 * text_size, 2 * half_title);
+    const double title_centre = std::clamp((frame.left + frame.right) / 2, half_title, width - half_title);
     const double height = std::max(frame.bottom, bar.bottom) + (chart.axes ? 4 : 3) * text_size;
 
     Canvas canvas(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
     if (!chart.title.empty())
-        canvas.text({(frame.left + frame.right) / 2, 1.2 * text_size}, chart.title, 1.15 * text_size, Align::centre,
-                    Align::start);
+        canvas.text({title_centre, 1.2 * text_size}, chart.title, title_size, Align::centre, Align::start);
     paint_values(canvas, chart, frame, values);
     Axes axes(canvas, frame, x, y);
     canvas.clip(frame);

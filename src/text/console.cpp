@@ -29,6 +29,10 @@ void note(std::string_view text)
     std::fprintf(stderr, "voxmill: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
-void silence() { silenced = true; }
+void silence()
+{
+    silenced = true;
+    progress_line::silence();
+}
 
 }  // namespace voxmill::console

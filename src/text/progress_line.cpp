@@ -14,6 +14,7 @@ namespace {
 constexpr double redraw_seconds = 0.25;
 
 bool shown = false;
+bool silenced = false;
 
 // The columns of the terminal on standard error, asked at every redraw so
 // that a resized window is followed; 80 where it does not say.
@@ -32,7 +33,9 @@ bool inside_character(std::string_view text, std::size_t at)
 
 }  // namespace
 
-bool wanted() { return ::isatty(STDERR_FILENO) == 1; }
+bool wanted() { return !silenced && ::isatty(STDERR_FILENO) == 1; }
+
+void silence() { silenced = true; }
 
 void clear()
 {

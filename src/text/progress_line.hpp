@@ -31,8 +31,12 @@ private:
     double start_ = 0, next_ = 0;  // seconds: the first call, the next redraw
 };
 
-// Whether a meter would be seen: standard error is a terminal.
+// Whether a meter would be seen: standard error is a terminal, and the run
+// was not silenced.
 bool wanted();
+
+// No meter from now on, for a run that prints nothing but its failures.
+void silence();
 
 // Erases the line shown, if one is.
 void clear();
