@@ -197,9 +197,10 @@ std::string set_dataset(std::string_view name, Settings& settings)
 // A band's or a k-point's number, from 1.
 std::string set_number(std::string_view option, std::string_view value, int& number)
 {
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (error != std::errc{} || end != value.data() + value.size() || number < 1)
+    const auto parsed = numbers<int, 1>(value);
+    if (!parsed || (*parsed)[0] < 1)
         return "--" + std::string(option) + " takes a whole number from 1, not \"" + std::string(value) + "\"";
+    number = (*parsed)[0];
     return {};
 }
 

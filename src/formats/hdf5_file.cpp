@@ -1,8 +1,9 @@
 #include "formats/hdf5_file.hpp"
 
-#include "system/failure.hpp"
 #include <algorithm>
 #include <cstring>
+
+#include "system/failure.hpp"
 
 namespace voxmill::h5 {
 
@@ -140,30 +141,25 @@ std::vector<long long> Dataset::integers() const
 std::vector<std::string> Dataset::texts() const
 {
     if (H5Tget_class(type_.get()) != H5T_STRING) fail("expected strings, found " + type_text(type_.get()));
-    const std::size_t count = elements();
+    // Variable-length strings lie in the file's global heap, whose broken
+    // records the library copies unchecked: VASP writes fixed-length ones.
+    if (H5Tis_variable_str(type_.get()) != 0)
+        fail("expected fixed-length strings, as VASP writes them, found variable-length ones");
+    expect_stored();
+    const std::size_t count = elements(), length = H5Tget_size(type_.get());
     const Handle memory_type(H5Tcopy(H5T_C_S1), H5Tclose);
+    // Padded with NULs, so that a string filling its length keeps its last
+    // character; ASCII or UTF-8 as stored, which the library does not convert.
+    H5Tset_size(memory_type.get(), length);
+    H5Tset_strpad(memory_type.get(), H5T_STR_NULLPAD);
+    H5Tset_cset(memory_type.get(), H5Tget_cset(type_.get()));
+    std::vector<char> values(count * length);
+    read_all(memory_type.get(), values.data());
     std::vector<std::string> texts;
-    const auto add = [&](const char* text, std::size_t most) {
-        std::string_view value(text, text == nullptr ? 0 : strnlen(text, most));
+    for (std::size_t n = 0; n < count; ++n) {
+        std::string_view value(values.data() + n * length, strnlen(values.data() + n * length, length));
         while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
         texts.emplace_back(value);
-    };
-    if (H5Tis_variable_str(type_.get()) > 0) {
-        H5Tset_size(memory_type.get(), H5T_VARIABLE);
-        std::vector<char*> values(count);
-        read_all(memory_type.get(), values.data());
-        for (const char* value : values) add(value, std::string::npos);
-        const Handle space(H5Dget_space(dataset_.get()), H5Sclose);
-        H5Dvlen_reclaim(memory_type.get(), space.get(), H5P_DEFAULT, values.data());
-    } else {
-        expect_stored();
-        // Padded with NULs, so that a string filling its length keeps its last character.
-        const std::size_t length = H5Tget_size(type_.get());
-        H5Tset_size(memory_type.get(), length);
-        H5Tset_strpad(memory_type.get(), H5T_STR_NULLPAD);
-        std::vector<char> values(count * length);
-        read_all(memory_type.get(), values.data());
-        for (std::size_t n = 0; n < count; ++n) add(values.data() + n * length, length);
     }
     return texts;
 }

@@ -67,7 +67,7 @@ public:
     std::vector<double> reals() const;
     // The values as integers; refused unless stored as integers.
     std::vector<long long> integers() const;
-    // The strings, fixed-length or variable, without trailing blanks and NULs.
+    // The strings, of fixed length, without trailing blanks and NULs.
     std::vector<std::string> texts() const;
 
     // Refuses values that are not 64-bit floating point (no conversion on reading).

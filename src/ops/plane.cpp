@@ -80,6 +80,7 @@ std::vector<double> atomic_plane_heights(const StructureHeader& header, int axis
         heights.push_back((fraction - std::floor(fraction)) * h);
     }
     std::ranges::sort(heights);
+    // std::unique, not std::ranges::unique, whose subrange clang with libstdc++ 12 cannot compile.
     heights.erase(
         std::unique(heights.begin(), heights.end(), [](double low, double high) { return high - low < 0.01; }),
         heights.end());

@@ -216,6 +216,8 @@ if GROUP == "malformed":
          "vaspwave.h5: structure/positions/position_ions: expected [2, 3] for the atoms of number_ion_types, found shape [3, 3]"),
         (edited(replace("structure/positions/ion_types", np.array([1])), own_structure=True), [], "vaspwave.h5",
          "vaspwave.h5: structure/positions/ion_types: expected strings, found 64-bit integers"),
+        (edited(replace("structure/positions/system", "Fe bcc"), own_structure=True), [], "vaspwave.h5",
+         "vaspwave.h5: structure/positions/system: expected fixed-length strings, as VASP writes them, found variable"),
         (lambda path: make.h5py.File(path, "w").create_group("other"), [], "x.h5",
          "x.h5: expected the group charge of a vaspwave.h5 or the group results of a vaspout.h5, found neither"),
         (edited(lambda f: None), [], "vaspwave.h5",
