@@ -25,11 +25,16 @@ std::string_view next_field(std::string_view& rest)
     return field;
 }
 
+// Leaves `value` as it was unless the whole field is an integer: from_chars
+// would set the 0 of "0.5".
 bool parse_integer(std::string_view field, long& value)
 {
     const char* const end = field.data() + field.size();
-    const auto [after, error] = std::from_chars(field.data() + (field.starts_with('+') ? 1 : 0), end, value);
-    return error == std::errc{} && after == end;
+    long parsed = 0;
+    const auto [after, error] = std::from_chars(field.data() + (field.starts_with('+') ? 1 : 0), end, parsed);
+    if (error != std::errc{} || after != end) return false;
+    value = parsed;
+    return true;
 }
 
 bool parse_real(std::string_view field, double& value)
