@@ -226,7 +226,7 @@ int whole_run(Input data)
     static const char* const profile_options[] = {"", "--macro=2.5", "--plot", "--macro=2.5,1.5"};
     static const char* const grid_options[] = {"", "--format=cube", "--format=vasp", "--format=xsf,cube"};
     const bool profile = option[1] == 'i' || option[1] == 'p';
-    const std::string_view extra = (profile ? profile_options : grid_options)[data[1] / 40 % 4];
+    const std::string_view extra = profile ? profile_options[data[1] / 40 % 4] : grid_options[data[1] / 40 % 4];
     if (!extra.empty() && (extra != "--plot" || !picture::drawing_library.empty())) args.emplace_back(extra);
 
     // The exit status and the results of a run on the files in `form`, the
