@@ -126,6 +126,9 @@ FileDensities read_file(const std::string& name, const H5Choice& choice, Structu
 {
     require_existence(name);
     if (file_starts_with(name, hdf5_signature)) return read_h5_file(name, choice, header, keep, with_sums);
+    // A choice that only an HDF5 file offers would otherwise pass unnoticed.
+    if (!choice.dataset.empty() || choice.band != 0 || choice.kpoint != 0)
+        fail_at(name, 0, "--dataset, --band and --kpoint choose what a VASP HDF5 file gives, and this is none");
     TextSource source(name);
     console::line("Reading " + name + ", please wait...");
     require_text(source);

@@ -234,6 +234,8 @@ if GROUP == "malformed":
          "vaspwave.h5: --band and --kpoint select partial charges, which only a vaspout.h5 holds"),
         (edited(lambda f: None, make.write_vaspout, partial=(charge[None, None], [5], [1])), ["-c", "--band=4"],
          "vaspout.h5", "vaspout.h5: results/partial_charges/bands: holds no 4, only 5"),
+        (lambda path: path.write_text(example("nonspin")), ["-c", "--band=2"], "CHGCAR",
+         "CHGCAR: --dataset, --band and --kpoint choose what a VASP HDF5 file gives, and this is none"),
     ]
     for n, (make_file, options, name, message) in enumerate(CASES):
         folder = fresh(str(n))
