@@ -92,12 +92,12 @@ InputGrid read_partial_sum(std::span<const std::string> names, const H5Choice& c
 void run_on_files(const Mode& mode, std::span<const std::string> files, const Settings& settings)
 {
     Results results(settings);
-    // The fragments of a difference, or the other files of a sum, are read
-    // first, the main file last.
     // What an HDF5 input gives: a potential for the potential profiles and
     // for a slice of a potential.
     H5Choice choice = settings.h5;
     choice.potential = mode.mode == RunMode::PlanePotential || settings.potential;
+    // The fragments of a difference, or the other files of a sum, are read
+    // first, the main file last.
     std::vector<InputGrid> fragments;
     std::optional<InputGrid> sum;
     if (mode.mode == RunMode::ChargeSum)
