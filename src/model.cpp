@@ -171,10 +171,6 @@ Vector3 cartesian(const Vector3& f, const StructureHeader& header)
 
 Vector3 fractional(const Vector3& r, const std::array<Vector3, 3>& A)
 {
-    const auto cross = [](const Vector3& u, const Vector3& v) {
-        return Vector3{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    };
-    const auto dot = [](const Vector3& u, const Vector3& v) { return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]; };
     const double D = triple_product(A);
     return {dot(r, cross(A[1], A[2])) / D, dot(r, cross(A[2], A[0])) / D, dot(r, cross(A[0], A[1])) / D};
 }

@@ -17,6 +17,13 @@ namespace voxmill {
 inline constexpr std::size_t text_length = 80;
 
 using Vector3 = std::array<double, 3>;
+
+inline double dot(const Vector3& a, const Vector3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline Vector3 cross(const Vector3& a, const Vector3& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
 using GridExtents = std::array<int, 3>;
 
 // The structure part of one file.

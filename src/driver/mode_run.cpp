@@ -1,7 +1,6 @@
 #include "driver/mode_run.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "driver/console_texts.hpp"
@@ -16,6 +15,7 @@
 #include "system/cpu_time.hpp"
 #include "system/failure.hpp"
 #include "text/console.hpp"
+#include "text/formatted.hpp"
 
 namespace voxmill {
 
@@ -57,17 +57,12 @@ void require_same_cell(const std::string& reference_name, const StructureHeader&
     if (const auto mismatch = lattice_mismatch(reference, header)) {
         const auto [vector, axis, difference] = *mismatch;
         const double value = reference.SCALE * reference.A[vector][axis];
-        const auto number = [](const char* format, double value) {
-            char text[400];  // room for any double in %f
-            std::snprintf(text, sizeof text, format, value);
-            return std::string(text);
-        };
         const std::string text =
             "lattices differ: component " + std::string(1, "xyz"[axis]) + " of lattice vector "
-            + std::to_string(vector + 1) + " is " + number("%.6f", value) + " angstrom in " + reference_name + " and "
-            + number("%.6f", value + difference) + " in " + name + ", " + number("%.2g", std::fabs(difference))
+            + std::to_string(vector + 1) + " is " + formatted("%.6f", value) + " angstrom in " + reference_name + " and "
+            + formatted("%.6f", value + difference) + " in " + name + ", " + formatted("%.2g", std::fabs(difference))
             + " apart (at most "
-            + number("%g", lattice_tolerance + reference.lattice_rounding + header.lattice_rounding) + " allowed)";
+            + formatted("%g", lattice_tolerance + reference.lattice_rounding + header.lattice_rounding) + " allowed)";
         throw Failure(std::string(texts::lattices_differ), Shown::in_frame, text);
     }
 }

@@ -2,25 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 
 #include "ops/slice.hpp"
 #include "ops/stm.hpp"
 #include "text/console.hpp"
+#include "text/formatted.hpp"
 
 namespace voxmill {
 
 namespace {
-
-// printf into a string, for the console lines and titles.
-template <typename... Values>
-std::string formatted(const char* format, Values... values)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
 
 std::string file_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 

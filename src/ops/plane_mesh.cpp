@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "system/failure.hpp"
+#include "text/formatted.hpp"
 
 namespace voxmill {
 
@@ -18,9 +18,7 @@ constexpr double most_points = 2048.0 * 2048;  // of a mesh
 
 std::string angstrom_text(double length)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", length);
-    return std::string(text) + " Angstrom";
+    return formatted("%.4g Angstrom", length);
 }
 
 PlaneFrame plane_frame(const Vector3& origin, const Vector3& normal, const Vector3& x_direction,
