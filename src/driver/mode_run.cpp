@@ -59,9 +59,9 @@ void require_same_cell(const std::string& reference_name, const StructureHeader&
         const double value = reference.SCALE * reference.A[vector][axis];
         const std::string text =
             "lattices differ: component " + std::string(1, "xyz"[axis]) + " of lattice vector "
-            + std::to_string(vector + 1) + " is " + formatted("%.6f", value) + " angstrom in " + reference_name + " and "
-            + formatted("%.6f", value + difference) + " in " + name + ", " + formatted("%.2g", std::fabs(difference))
-            + " apart (at most "
+            + std::to_string(vector + 1) + " is " + formatted("%.6f", value) + " angstrom in " + reference_name
+            + " and " + formatted("%.6f", value + difference) + " in " + name + ", "
+            + formatted("%.2g", std::fabs(difference)) + " apart (at most "
             + formatted("%g", lattice_tolerance + reference.lattice_rounding + header.lattice_rounding) + " allowed)";
         throw Failure(std::string(texts::lattices_differ), Shown::in_frame, text);
     }
