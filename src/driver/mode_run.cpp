@@ -102,7 +102,9 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
             fragments.push_back(read_grid(fragment, choice, mode.keep));
     StructureHeader header;
     const std::string& name = files.front();
-    FileDensities main = read_file(name, choice, header, mode.keep, true);
+    const bool profile = mode.mode == RunMode::PlaneDensity || mode.mode == RunMode::PlanePotential;
+    FileDensities main =
+        read_file(name, choice, header, mode.keep, true, profile ? std::optional(mode.profile.axis) : std::nullopt);
     // Densities per zero volume would be undefined.
     if (cell_volume(header) == 0.0) refuse(name + " has a cell of zero volume");
     for (const InputGrid& fragment : fragments) require_same_cell(name, header, fragment.name, fragment.header);
@@ -112,7 +114,7 @@ void run_on_files(const Mode& mode, std::span<const std::string> files, const Se
 
     switch (mode.mode) {
     case RunMode::PlaneDensity:
-    case RunMode::PlanePotential: run_profile(mode, name, header, *main.CHG, settings, results); break;
+    case RunMode::PlanePotential: run_profile(mode, name, header, *main.planes, settings, results); break;
     case RunMode::Slice: write_slice(name, header, *main.CHG, settings, results); break;
     case RunMode::Stm: write_stm_image(name, header, *main.CHG, settings, results); break;
     case RunMode::ChargeSum: add_grid(*main.CHG, sum->grid); break;

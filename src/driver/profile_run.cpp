@@ -41,13 +41,12 @@ void check_windows(std::span<const double> windows, std::span<const PlaneMean> p
 
 }  // namespace
 
-void run_profile(const Mode& mode, const std::string& name, const StructureHeader& header, const DensityGrid& grid,
+void run_profile(const Mode& mode, const std::string& name, const StructureHeader& header, const PlaneSums& planes,
                  const Settings& settings, Results& results)
 {
     const bool potential = mode.mode == RunMode::PlanePotential;
-    const int axis = mode.profile.axis;
-    const std::vector<PlaneMean> profile =
-        potential ? plane_means(header, grid, axis) : plane_densities(header, grid, axis);
+    const int axis = planes.axis();
+    const std::vector<PlaneMean> profile = potential ? plane_means(header, planes) : plane_densities(header, planes);
     check_windows(settings.windows, profile, axis);
 
     std::optional<double> vacuum_level;

@@ -12,10 +12,10 @@
 
 namespace voxmill {
 
-// The profile of block 1 of the file `name`, held in `grid`, as `mode` asks,
-// written to `results` with its macroscopic average and its picture if
-// `settings` ask for them. The grid has at least one plane.
-void run_profile(const Mode& mode, const std::string& name, const StructureHeader& header, const DensityGrid& grid,
+// The profile of block 1 of the file `name`, from the sums of its `planes`,
+// as `mode` asks, written to `results` with its macroscopic average and its
+// picture if `settings` ask for them. The grid has at least one plane.
+void run_profile(const Mode& mode, const std::string& name, const StructureHeader& header, const PlaneSums& planes,
                  const Settings& settings, Results& results);
 
 }  // namespace voxmill

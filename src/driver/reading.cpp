@@ -99,14 +99,14 @@ FileDensities read_chgcar(TextSource& source, StructureHeader& header, Keep keep
 
 // VASP 6's HDF5 output, told by its signature, whatever its name.
 FileDensities read_h5_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
-                           bool with_sums)
+                           bool with_sums, std::optional<int> plane_axis)
 {
 #ifdef VOXMILL_HDF5
     console::line("Reading " + name + ", please wait...");
     console::line("..." + name + " version: HDF5");
     VaspH5Reading reading(name, choice, header);
     try {
-        FileDensities densities = reading.read_values(keep, with_sums);
+        FileDensities densities = reading.read_values(keep, with_sums, plane_axis);
         print_calc_type(header.NBLOCKS);
         return densities;
     } catch (...) {
@@ -114,18 +114,15 @@ FileDensities read_h5_file(const std::string& name, const H5Choice& choice, Stru
         throw;
     }
 #else
-    (void)choice, (void)header, (void)keep, (void)with_sums;
+    (void)choice, (void)header, (void)keep, (void)with_sums, (void)plane_axis;
     fail_at(name, 0, "an HDF5 file, which this build of voxmill cannot read: it was built without libhdf5");
 #endif
 }
 
-}  // namespace
-
-FileDensities read_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
-                        bool with_sums)
+// The text formats, read into grids.
+FileDensities read_text_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
+                             bool with_sums)
 {
-    require_existence(name);
-    if (file_starts_with(name, hdf5_signature)) return read_h5_file(name, choice, header, keep, with_sums);
     // A choice that only an HDF5 file offers would otherwise pass unnoticed.
     if (!choice.dataset.empty() || choice.band != 0 || choice.kpoint != 0)
         fail_at(name, 0, "--dataset, --band and --kpoint choose what a VASP HDF5 file gives, and this is none");
@@ -137,6 +134,22 @@ FileDensities read_file(const std::string& name, const H5Choice& choice, Structu
     case InputFormat::chgcar: break;
     }
     return read_chgcar(source, header, keep, with_sums);
+}
+
+}  // namespace
+
+FileDensities read_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
+                        bool with_sums, std::optional<int> plane_axis)
+{
+    require_existence(name);
+    if (file_starts_with(name, hdf5_signature)) return read_h5_file(name, choice, header, keep, with_sums, plane_axis);
+    FileDensities densities = read_text_file(name, choice, header, keep, with_sums);
+    if (plane_axis) {
+        densities.planes.emplace(header.NGRID, *plane_axis);
+        densities.planes->add(densities.CHG->values());
+        densities.CHG.reset();
+    }
+    return densities;
 }
 
 }  // namespace voxmill

@@ -2,6 +2,7 @@
 // steps.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "formats/chgcar_blocks.hpp"
@@ -18,7 +19,11 @@ namespace voxmill {
 // rho*V, unless `choice` asks for a potential; they are then held as written.
 // An HDF5 file of VASP 6, told by its signature, gives the dataset of
 // `choice` as its blocks.
+//
+// With a `plane_axis`, the charge goes into the sums of its planes along
+// that axis (see PlaneSums) instead of a grid: where the file is read in
+// pieces, no grid of it is held at all.
 FileDensities read_file(const std::string& name, const H5Choice& choice, StructureHeader& header, Keep keep,
-                        bool with_sums);
+                        bool with_sums, std::optional<int> plane_axis = std::nullopt);
 
 }  // namespace voxmill

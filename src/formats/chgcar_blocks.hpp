@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "model.hpp"
+#include "plane_sums.hpp"
 #include "text/text_source.hpp"
 
 namespace voxmill {
@@ -17,6 +18,7 @@ struct FileDensities {
     std::optional<DensityGrid> CHG;  // block 1
     std::optional<DensityGrid> SPN;  // the magnetisation, see idata
     DensitySums sums;
+    std::optional<PlaneSums> planes;  // of block 1, for a profile, where its grid is not kept
 };
 
 // Reads the blocks of `source`, whose structure part up to the first grid

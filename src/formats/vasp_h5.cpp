@@ -187,15 +187,16 @@ VaspH5Reading::VaspH5Reading(const std::string& name, const H5Choice& choice, St
 
 VaspH5Reading::~VaspH5Reading() = default;
 
-FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums)
+FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums, std::optional<int> plane_axis)
 {
     const Source& source = *source_;
     const std::size_t blocks = source.blocks.size();
-    const bool charge_read = keep != Keep::Spin || with_sums;
+    const bool charge_read = keep != Keep::Spin || with_sums || plane_axis;
     const bool spin_read = blocks > 1 && (keep != Keep::Charge || with_sums);
     FileDensities densities;
-    if (keep != Keep::Spin) densities.CHG.emplace(source.NGRID);
+    if (keep != Keep::Spin && !plane_axis) densities.CHG.emplace(source.NGRID);
     if (keep != Keep::Charge) densities.SPN.emplace(source.NGRID);
+    if (plane_axis) densities.planes.emplace(source.NGRID, *plane_axis);
 
     // Pages of the grids faulted in ahead of the reading, where the file has
     // proved to hold their values.
@@ -233,6 +234,7 @@ FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums)
                 add_third_component(SPN, component);
             }
         }
+        if (densities.planes) densities.planes->add(CHG);
         if (!with_sums) continue;
         if (blocks == 1)
             densities.sums.add_without_spin(CHG);

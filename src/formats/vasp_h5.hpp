@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,8 @@ struct H5Choice {
 // Opens the HDF5 file `name` and reads the structure, from the file itself or
 // from the vaspout.h5 beside it, into `header`; NBLOCKS is the number of
 // components of the dataset `choice` selects. Then read_values() reads the
-// grids of `keep`, with the sums of the report if asked for, as idata does.
+// grids of `keep`, with the sums of the report if asked for, as idata does,
+// and with a `plane_axis` the sums of the charge's planes instead of its grid.
 class VaspH5Reading {
 public:
     VaspH5Reading(const std::string& name, const H5Choice& choice, StructureHeader& header);
@@ -37,7 +39,7 @@ public:
     VaspH5Reading(const VaspH5Reading&) = delete;
     VaspH5Reading& operator=(const VaspH5Reading&) = delete;
 
-    FileDensities read_values(Keep keep, bool with_sums);
+    FileDensities read_values(Keep keep, bool with_sums, std::optional<int> plane_axis);
 
 private:
     struct Source;

@@ -28,45 +28,24 @@ double plane_spacing(const StructureHeader& header, int axis)
     return profile_volume(header) / area;
 }
 
-// The sum of each plane's values along `axis`, every plane summed in file
-// order, in one pass over the grid.
-std::vector<double> plane_sums(const DensityGrid& grid, int axis)
-{
-    const auto [NGX, NGY, NGZ] = grid.extents();
-    std::vector<double> sums(static_cast<std::size_t>(grid.extents()[static_cast<std::size_t>(axis)]), 0.0);
-    const double* row = grid.data();
-    for (int k = 0; k < NGZ; ++k)
-        for (int j = 0; j < NGY; ++j, row += NGX) {
-            if (axis == 0) {
-                for (int i = 0; i < NGX; ++i) sums[static_cast<std::size_t>(i)] += row[i];
-                continue;
-            }
-            double& plane_sum = sums[static_cast<std::size_t>(axis == 1 ? j : k)];
-            double sum = plane_sum;  // in a register: the stores into sums cannot touch the row
-            for (int i = 0; i < NGX; ++i) sum += row[i];
-            plane_sum = sum;
-        }
-    return sums;
-}
-
 }  // namespace
 
-std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& grid, int axis)
+std::vector<PlaneMean> plane_means(const StructureHeader& header, const PlaneSums& planes)
 {
-    const double h = plane_spacing(header, axis);
-    const std::vector<double> sums = plane_sums(grid, axis);
+    const double h = plane_spacing(header, planes.axis());
+    const std::vector<double>& sums = planes.sums();
     const auto N = static_cast<double>(sums.size());
-    const auto P = static_cast<double>(grid.size() / sums.size());
+    const auto P = static_cast<double>(planes.points_per_plane());
 
     std::vector<PlaneMean> means(sums.size());
     for (std::size_t n = 0; n < means.size(); ++n) means[n] = {static_cast<double>(n + 1) * h / N, sums[n] / P};
     return means;
 }
 
-std::vector<PlaneMean> plane_densities(const StructureHeader& header, const DensityGrid& grid, int axis)
+std::vector<PlaneMean> plane_densities(const StructureHeader& header, const PlaneSums& planes)
 {
     const double V = profile_volume(header);
-    std::vector<PlaneMean> means = plane_means(header, grid, axis);
+    std::vector<PlaneMean> means = plane_means(header, planes);
     for (PlaneMean& plane : means) plane.mean /= V;
     return means;
 }

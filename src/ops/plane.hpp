@@ -6,17 +6,19 @@
 #include <vector>
 
 #include "model.hpp"
+#include "plane_sums.hpp"
 
 namespace voxmill {
 
-// For plane n = 1 to N of `grid` along lattice vector `axis` (0, 1, 2 for a1,
-// a2, a3; N its grid extent): its height n h / N, h the spacing of the lattice
-// planes spanned by the other two vectors, and the mean of its values as held.
-std::vector<PlaneMean> plane_means(const StructureHeader& header, const DensityGrid& grid, int axis);
+// For plane n = 1 to N of a grid along lattice vector `planes.axis()` (0, 1,
+// 2 for a1, a2, a3; N its grid extent): its height n h / N, h the spacing of
+// the lattice planes spanned by the other two vectors, and the mean of its
+// values as held, from the sums of its values in `planes`.
+std::vector<PlaneMean> plane_means(const StructureHeader& header, const PlaneSums& planes);
 
 // The same profile of a grid held as density times cell volume, each mean
 // divided by the cell volume: a density per cubic angstrom.
-std::vector<PlaneMean> plane_densities(const StructureHeader& header, const DensityGrid& grid, int axis);
+std::vector<PlaneMean> plane_densities(const StructureHeader& header, const PlaneSums& planes);
 
 // The heights of the atomic planes normal to lattice vector `axis` above the
 // plane through the origin, from 0 up to the cell's height along the normal,

@@ -1,4 +1,4 @@
-// The interpolation, slice and STM computations on grids made here.
+// The plane sums, interpolation, slice and STM computations on grids made here.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ops/interpolation.hpp"
+#include "plane_sums.hpp"
 #include "ops/slice.hpp"
 #include "ops/stm.hpp"
 #include "support/scratch.hpp"
@@ -37,6 +38,38 @@ DensityGrid grid_of(const GridExtents& N, const std::function<double(int, int, i
         for (int j = 0; j < N[1]; ++j)
             for (int i = 0; i < N[0]; ++i) grid[point++] = f(i, j, k);
     return grid;
+}
+
+// Each plane summed alone, point by point in file order, whatever the pieces
+// the grid comes in: the sums four planes or rows side by side must add in
+// exactly this order, or the profiles lose their last bits.
+TEST(PlaneSums, EachPlaneInFileOrderWhateverThePieces)
+{
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> spread(-1, 1);
+    struct Case {
+        GridExtents N;
+        std::size_t planes_per_piece;
+    };
+    for (const auto& [N, planes_per_piece] : std::vector<Case>{
+             {{5, 7, 9}, 9}, {{5, 7, 9}, 2}, {{3, 6, 13}, 4}, {{8, 1, 5}, 1}, {{1, 9, 7}, 3}, {{6, 5, 1}, 1}}) {
+        // Values of many magnitudes, so that any other order of addition shows.
+        const DensityGrid grid = grid_of(N, [&](int, int, int) { return std::ldexp(spread(random), 30 * spread(random)); });
+        for (int axis = 0; axis < 3; ++axis) {
+            std::vector<double> expected(static_cast<std::size_t>(N[static_cast<std::size_t>(axis)]), 0.0);
+            std::size_t point = 0;
+            for (int k = 0; k < N[2]; ++k)
+                for (int j = 0; j < N[1]; ++j)
+                    for (int i = 0; i < N[0]; ++i) expected[static_cast<std::size_t>(std::array{i, j, k}[axis])] += grid[point++];
+
+            PlaneSums sums(N, axis);
+            const std::size_t piece = planes_per_piece * static_cast<std::size_t>(N[0] * N[1]);
+            for (std::size_t first = 0; first < grid.size(); first += piece)
+                sums.add(grid.values().subspan(first, std::min(piece, grid.size() - first)));
+            EXPECT_EQ(sums.sums(), expected) << N[0] << "x" << N[1] << "x" << N[2] << " along axis " << axis;
+            EXPECT_EQ(sums.points_per_plane(), grid.size() / expected.size());
+        }
+    }
 }
 
 TEST(Interpolation, ExactAtGridPointsAndForQuadratics)
