@@ -62,7 +62,7 @@ OutputFile::OutputFile(std::string path, double writing_since)
         errno = error;
         fail_writing(path_);
     }
-    buffer_.resize(buffer_size);
+    make_room(buffer_size);
 }
 
 OutputFile::~OutputFile()
@@ -74,25 +74,32 @@ OutputFile::~OutputFile()
 
 void OutputFile::write(std::string_view bytes)
 {
-    if (buffer_.size() - used_ < bytes.size()) flush();
-    if (bytes.size() >= buffer_.size()) {
+    if (capacity_ - used_ < bytes.size()) flush();
+    if (bytes.size() >= capacity_) {
         write_all(bytes.data(), bytes.size());
         return;
     }
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 
 char* OutputFile::reserve(std::size_t size)
 {
-    if (buffer_.size() - used_ < size) {
+    if (capacity_ - used_ < size) {
         flush();
-        if (buffer_.size() < size) buffer_.resize(size);
+        if (capacity_ < size) make_room(size);
     }
-    return buffer_.data() + used_;
+    return buffer_.get() + used_;
 }
 
-void OutputFile::advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
+void OutputFile::advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+void OutputFile::make_room(std::size_t size)
+{
+    // Not zeroed: a small file touches only the pages it fills.
+    buffer_ = std::make_unique_for_overwrite<char[]>(size);
+    capacity_ = size;
+}
 
 void OutputFile::expect(std::size_t size)
 {
@@ -109,7 +116,8 @@ void OutputFile::close()
 {
     flush();
     meter_.reset();
-    buffer_ = std::string();  // the memory of a closed file's buffer goes back
+    buffer_.reset();  // the memory of a closed file's buffer goes back
+    capacity_ = 0;
     const int fd = std::exchange(fd_, -1);
     // Linux releases the descriptor even when close() is interrupted, so EINTR
     // is no reason to try again or to give up.
@@ -132,7 +140,7 @@ void OutputFile::commit()
 
 void OutputFile::flush()
 {
-    write_all(buffer_.data(), used_);
+    write_all(buffer_.get(), used_);
     used_ = 0;
     if (meter_) meter_->show(flushed_);
 }

@@ -54,12 +54,15 @@ public:
 
 private:
     void flush();
+    // A new, empty buffer of `size` bytes.
+    void make_room(std::size_t size);
     // Writes all of `bytes`, calling write() again after an interruption or a short write.
     void write_all(const char* bytes, std::size_t size);
     std::string path_;
     std::string temp_path_;
     int fd_ = -1;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t used_ = 0;
     std::size_t flushed_ = 0;  // bytes written to the file
     bool committed_ = false;
