@@ -235,9 +235,9 @@ FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums, std::optiona
     }
     const std::size_t plane = static_cast<std::size_t>(source.NGRID[0]) * static_cast<std::size_t>(source.NGRID[1]);
     const auto NZ = static_cast<std::size_t>(source.NGRID[2]);
-    const std::size_t planes = std::clamp<std::size_t>(piece_values / plane, 1, NZ);
-    const std::size_t pieces = (NZ + planes - 1) / planes;
-    const std::size_t piece_size = planes * plane, grid_size = plane * NZ;
+    const std::size_t piece_planes = std::clamp<std::size_t>(piece_values / plane, 1, NZ);
+    const std::size_t pieces = (NZ + piece_planes - 1) / piece_planes;
+    const std::size_t piece_size = piece_planes * plane, grid_size = plane * NZ;
     // Piece n of a grid: in the grid where it is kept, else in a buffer.
     const PieceBuffers charge_buffers(charge_read && !densities.CHG ? piece_size : 0),
         spin_buffers(spin_read && !densities.SPN ? piece_size : 0);
@@ -251,7 +251,7 @@ FileDensities VaspH5Reading::read_values(Keep keep, bool with_sums, std::optiona
     pipelined(
         pieces,
         [&](std::size_t n) {
-            const hsize_t z0 = n * planes, height = std::min<hsize_t>(planes, NZ - z0);
+            const hsize_t z0 = n * piece_planes, height = std::min<hsize_t>(piece_planes, NZ - z0);
             if (charge_read) source.read(0, z0, height, piece(densities.CHG, charge_buffers, n), term);
             if (!spin_read) return;
             const std::span<double> SPN = piece(densities.SPN, spin_buffers, n);
