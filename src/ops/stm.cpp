@@ -7,6 +7,7 @@
 
 #include "ops/interpolation.hpp"
 #include "system/failure.hpp"
+#include "text/formatted.hpp"
 
 namespace voxmill {
 
@@ -91,6 +92,7 @@ PlaneMap constant_current_image(const StructureHeader& header, const DensityGrid
     const SlabTop top = slab_top(header);
     const int N = grid.extents()[2];
     const double level = isovalue * divisor;  // in the grid's own units
+    const std::string isovalue_text = formatted("the isovalue of %.4g e/A^3", isovalue);
     const auto wrapped = [N](long k) { return static_cast<int>(((k % N) + N) % N); };
 
     // Along a3 in grid steps: from the middle of the vacuum down one whole period.
@@ -118,7 +120,12 @@ PlaneMap constant_current_image(const StructureHeader& header, const DensityGrid
     auto first_step = static_cast<long>(std::floor(start));
     const auto last_step = static_cast<long>(std::floor(end));
     while (first_step >= last_step && !may_reach(first_step)) --first_step;
-    if (first_step < last_step) refuse("the density never reaches the isovalue along a3; choose a smaller one");
+    if (first_step < last_step) {
+        double most = 0;
+        for (int k = 0; k < N; ++k) most = std::max(most, largest_on(k));
+        refuse("the density never reaches " + isovalue_text + " along a3: it is at most "
+               + formatted("%.4g e/A^3", most / divisor) + "; choose a smaller one");
+    }
 
     const Cell cell = cartesian_cell(header);
     PlaneMap map = surface_mesh(cell, grid, settings);
@@ -143,7 +150,8 @@ PlaneMap constant_current_image(const StructureHeader& header, const DensityGrid
             const double low = std::max(0.0, end - K);
             double above = high;
             if (K == first_step && value(above) >= level)
-                refuse("the density reaches the isovalue in the middle of the vacuum; choose a larger one");
+                refuse("the density reaches " + isovalue_text + " in the middle of the vacuum, where it is "
+                       + formatted("%.4g e/A^3", value(above) / divisor) + "; choose a larger one");
             for (int s = 1; s <= samples_per_step; ++s) {
                 double below = high - (high - low) * s / samples_per_step;
                 if (value(below) < level) {
@@ -157,7 +165,8 @@ PlaneMap constant_current_image(const StructureHeader& header, const DensityGrid
                 return ((K + 0.5 * (above + below)) / N - top.c) * top.layer_height;
             }
         }
-        refuse("the density never reaches the isovalue along a3 at some points; choose a smaller one");
+        refuse("the density never reaches " + isovalue_text
+               + formatted(" along a3 at some points, the first at %.3f a1 + %.3f a2; choose a smaller one", u, v));
     });
     return map;
 }

@@ -54,13 +54,15 @@ TEST(PlaneSums, EachPlaneInFileOrderWhateverThePieces)
     for (const auto& [N, planes_per_piece] : std::vector<Case>{
              {{5, 7, 9}, 9}, {{5, 7, 9}, 2}, {{3, 6, 13}, 4}, {{8, 1, 5}, 1}, {{1, 9, 7}, 3}, {{6, 5, 1}, 1}}) {
         // Values of many magnitudes, so that any other order of addition shows.
-        const DensityGrid grid = grid_of(N, [&](int, int, int) { return std::ldexp(spread(random), 30 * spread(random)); });
+        const DensityGrid grid =
+            grid_of(N, [&](int, int, int) { return std::ldexp(spread(random), static_cast<int>(30 * spread(random))); });
         for (int axis = 0; axis < 3; ++axis) {
             std::vector<double> expected(static_cast<std::size_t>(N[static_cast<std::size_t>(axis)]), 0.0);
             std::size_t point = 0;
             for (int k = 0; k < N[2]; ++k)
                 for (int j = 0; j < N[1]; ++j)
-                    for (int i = 0; i < N[0]; ++i) expected[static_cast<std::size_t>(std::array{i, j, k}[axis])] += grid[point++];
+                    for (int i = 0; i < N[0]; ++i)
+                        expected[static_cast<std::size_t>(std::array{i, j, k}[axis])] += grid[point++];
 
             PlaneSums sums(N, axis);
             const std::size_t piece = planes_per_piece * static_cast<std::size_t>(N[0] * N[1]);
@@ -192,6 +194,9 @@ TEST(PlaneMaps, RefusedWithTheReason)
                                            {{0, 0, 0}, {0.25, 0.25, 0.25}, {0.75, 0.75, 0.75}});
     const DensityGrid grid(line.NGRID);
     const Cell cell = cartesian_cell(line);
+    // The decay over half of the surface, nothing over the other half.
+    const DensityGrid half =
+        grid_of({6, 6, 200}, [](int i, int j, int k) { return i < 3 ? decay()[(k * 6 + j) * 6 + i] : 0; });
     const std::vector<std::pair<std::function<void()>, std::string>> cases{
         {[&] { plane_through_atoms(cell, line, {1, 2, 3}); }, "atoms 1, 2 and 3 lie on one line and span no plane"},
         {[&] { plane_through_atoms(cell, line, {1, 2, 5}); }, "there is no atom 5: the file has 3"},
@@ -200,9 +205,13 @@ TEST(PlaneMaps, RefusedWithTheReason)
         {[&] { constant_height_image(slab, decay(), {{1, 1}, 0}, 25, slab_volume); },
          "a height of 25 Angstrom above the top atom lies beyond the vacuum, which is 20 Angstrom wide"},
         {[&] { constant_current_image(slab, decay(), {{1, 1}, 0}, 2, slab_volume); },
-         "the density never reaches the isovalue along a3; choose a smaller one"},
+         "the density never reaches the isovalue of 2 e/A^3 along a3: it is at most 1 e/A^3; choose a smaller one"},
         {[&] { constant_current_image(slab, decay(), {{1, 1}, 0}, 1e-7, slab_volume); },
-         "the density reaches the isovalue in the middle of the vacuum; choose a larger one"},
+         "the density reaches the isovalue of 1e-07 e/A^3 in the middle of the vacuum, where it is 6.144e-06 e/A^3; "
+         "choose a larger one"},
+        {[&] { constant_current_image(slab, half, {{1, 1}, 0}, 0.01, slab_volume); },
+         "the density never reaches the isovalue of 0.01 e/A^3 along a3 at some points, "
+         "the first at 0.500 a1 + 0.000 a2; choose a smaller one"},
     };
     for (const auto& [action, message] : cases) EXPECT_EQ(testing::failure_of(action), message);
 }
