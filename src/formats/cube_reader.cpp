@@ -2,7 +2,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 #include "formats/cube.hpp"
@@ -35,47 +34,6 @@ bool parse_integer(std::string_view field, long& value)
     const auto [after, error] = std::from_chars(field.data() + (field.starts_with('+') ? 1 : 0), end, parsed);
     if (error != std::errc{} || after != end) return false;
     value = parsed;
-    return true;
-}
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// The powers of ten from 1 to 1e22, each an exact double.
-constexpr std::array<double, 23> exact_powers{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// A value in the form cube writers print ("%13.5E", "%e"): a minus sign or
-// none, one digit, a point, 1 to 14 digits, E or e, a signed exponent of up
-// to three digits. Its digits are an integer below 2^53 and the power of ten
-// an exact double, so the one rounded multiplication or division gives the
-// nearest double, as the general reader gives it; false for any other form,
-// which the general reader then reads.
-bool read_exponent_form(std::string_view field, double& value)
-{
-    const char* p = field.data();
-    const char* const end = p + field.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    if (end - p < 5 || !is_digit(p[0]) || p[1] != '.') return false;
-    std::uint64_t mantissa = static_cast<std::uint64_t>(p[0] - '0');
-    p += 2;
-    const char* const fraction = p;
-    for (; p != end && is_digit(*p) && p - fraction < 14; ++p)
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    const long fraction_digits = p - fraction;
-    if (fraction_digits == 0 || end - p < 3 || (*p != 'E' && *p != 'e') || (p[1] != '+' && p[1] != '-')) return false;
-    const bool exponent_negative = p[1] == '-';
-    p += 2;
-    const char* const exponent_digits = p;
-    long exponent = 0;
-    for (; p != end && is_digit(*p) && p - exponent_digits < 3; ++p) exponent = exponent * 10 + (*p - '0');
-    if (p != end || p == exponent_digits) return false;
-    const long scale = (exponent_negative ? -exponent : exponent) - fraction_digits;
-    if (scale < -22 || scale > 22) return false;
-    const auto m = static_cast<double>(mantissa);
-    const double magnitude = scale < 0 ? m / exact_powers[static_cast<std::size_t>(-scale)]
-                                       : m * exact_powers[static_cast<std::size_t>(scale)];
-    value = negative ? -magnitude : magnitude;
     return true;
 }
 
@@ -167,7 +125,7 @@ void read_values(TextSource& source, DensityGrid& grid, std::size_t per_point, d
                 fail_at(source.path(), source.line(),
                         "unexpected end of file, expected " + std::to_string(total) + " values, found "
                             + std::to_string(read));
-            if (!read_exponent_form(field, value) && !parse_real(field, value))
+            if (!read_exponent_real(field, value) && !parse_real(field, value))
                 fail_at(source.path(), source.line(),
                         "expected a real number (value " + std::to_string(read + 1) + " of " + std::to_string(total)
                             + "), found \"" + std::string(field.substr(0, 80)) + "\"");

@@ -316,6 +316,33 @@ std::from_chars_result read_real(const char* first, const char* last, double& va
     return {end, std::errc{}};
 }
 
+bool read_exponent_real(std::string_view field, double& value)
+{
+    const char* p = field.data();
+    const char* const end = p + field.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    if (end - p < 5 || !is_digit(p[0]) || p[1] != '.') return false;
+    std::uint64_t mantissa = static_cast<std::uint64_t>(p[0] - '0');
+    p += 2;
+    const char* const fraction = p;
+    for (; p != end && is_digit(*p) && p - fraction < 14; ++p)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    const long fraction_digits = p - fraction;
+    if (fraction_digits == 0 || end - p < 3 || (*p != 'E' && *p != 'e') || (p[1] != '+' && p[1] != '-')) return false;
+    const bool exponent_negative = p[1] == '-';
+    p += 2;
+    const char* const exponent_digits = p;
+    long exponent = 0;
+    for (; p != end && is_digit(*p) && p - exponent_digits < 3; ++p) exponent = exponent * 10 + (*p - '0');
+    if (p != end || p == exponent_digits) return false;
+    const long scale = (exponent_negative ? -exponent : exponent) - fraction_digits;
+    if (scale < -largest_exact_power || scale > largest_exact_power) return false;
+    const double magnitude = times_power_of_ten(static_cast<double>(mantissa), static_cast<int>(scale));
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 FreeFormRead::FreeFormRead(TextSource& source) : source_(source) {}
 
 bool FreeFormRead::take_record()

@@ -22,6 +22,12 @@ namespace voxmill {
 // past the token.
 std::from_chars_result read_real(const char* first, const char* last, double& value);
 
+// The whole of `field` as a real if it has the form printf's "%.NE" and "%.Ne"
+// give it, with N from 1 to 14 ("-1.23456E-01") and a scale within the exact
+// powers of ten: the same double as read_real, without its search for the
+// token's end and its other forms. False for anything else, left to read_real.
+bool read_exponent_real(std::string_view field, double& value);
+
 // One free-form read statement on a source. It takes its first record from the
 // source when its first item is read; the next statement on the same source
 // starts at the record after the last one this statement used.
